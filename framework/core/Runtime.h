@@ -1,0 +1,41 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace fw {
+
+// Base of every exception the framework raises. ClassName() is what the
+// unhandled-exception report shows beside the message.
+class RuntimeException : public std::runtime_error {
+ public:
+  explicit RuntimeException(const std::string& message) : std::runtime_error(message) {}
+  virtual const char* ClassName() const { return "RuntimeException"; }
+};
+
+// A member of a nil object was used.
+class NilObjectException : public RuntimeException {
+ public:
+  explicit NilObjectException(const std::string& what = "A member of a nil object was used.")
+      : RuntimeException(what) {}
+  const char* ClassName() const override { return "NilObjectException"; }
+};
+
+// Returns *p, or raises NilObjectException naming what was nil.
+template <class P>
+auto& Deref(const P& p, const char* what) {
+  if (!p) throw NilObjectException(std::string(what) + " is nil.");
+  return *p;
+}
+
+// The cooperative yield of long loops. It runs whatever hook the
+// application installed (the window layer lets repaints and timers run,
+// never user input); without a hook it does nothing.
+void RuntimeBackgroundTask();
+
+// Installs the hook that RuntimeBackgroundTask runs; an empty function
+// removes it. Returns the previous hook.
+std::function<void()> SetBackgroundTaskHook(std::function<void()> hook);
+
+}  // namespace fw

@@ -1,0 +1,125 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "render/ColorSets.h"
+
+// The exact escape-time engine behind every render command. It computes,
+// for each picture pixel that some grid point lands on, the colour that
+// the point's last pixel write leaves there, with the same double
+// operations in the same order as the step-by-step loops, so the
+// resulting picture is identical bit for bit. Work is spread over a pool
+// of worker threads that stay alive between renders.
+namespace render {
+
+// The update formula z <- f(z, c).
+enum class Formula : uint8_t { Square, Cube, Fourth, Fifth };
+// The escape measure of the new z.
+enum class Measure : uint8_t {
+  SumOfSquares,   // (zr * zr) + (zi * zi)
+  SkewedSum,      // ((zr * zr) + (zi * zi)) + (zr * zi)
+};
+
+struct IterationRule {
+  Formula formula = Formula::Square;
+  Measure measure = Measure::SumOfSquares;
+  double bound = 4.0;  // escaped when measure > bound (NaN never escapes)
+};
+
+// How one command colours a point. The last write of a point is either its
+// escape colour (escaped at step k, with the signs of the new z) or the
+// non-escape colour of its last step.
+struct Colouring {
+  fw::Color (*escape)(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) = nullptr;
+  fw::Color (*step)(int64_t k, const Palette& p) = nullptr;
+};
+
+// One render: a separable grid. Picture column x shows the grid value
+// columns[x] (when columnUsed[x]), picture row y the grid value rows[y].
+// In the Mandelbrot-type frame the grid value is c and z starts at 0; in
+// the Julia frame the grid value is z0 and c is the constant.
+struct Job {
+  IterationRule rule;
+  Colouring colouring;
+  Palette palette{};
+  bool gridIsStart = false;  // false: grid gives c; true: grid gives z0
+  double cr = 0.0, ci = 0.0;  // the constant c when gridIsStart
+  int64_t mn = 0;             // steps 0..mn; below 0 nothing is written
+  int width = 0, height = 0;
+  std::vector<double> columns, rows;
+  std::vector<uint8_t> columnUsed, rowUsed;
+};
+
+enum class Path { Auto, Scalar, Vector };
+
+class Engine {
+ public:
+  // The engine all commands share (workers = hardware threads).
+  static Engine& Shared();
+
+  explicit Engine(int threads);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // Renders the job; out holds width * height colour words, row-major, of
+  // which only used (column, row) pairs are written. While the workers
+  // run, the calling thread calls waitHook now and then (if set).
+  void Render(const Job& job, uint32_t* out, const std::function<void()>& waitHook = {});
+
+  int Threads() const { return static_cast<int>(workers_.size()) + 1; }
+  // Changes the number of threads (1 = the calling thread alone).
+  void SetThreads(int threads);
+
+  void SetPath(Path path) { path_ = path; }
+  Path CurrentPath() const { return path_; }
+  // Whether the vector path can run on this processor.
+  static bool VectorAvailable();
+
+  // Iteration steps the last render computed (a benchmark counter).
+  uint64_t LastSteps() const { return lastSteps_; }
+
+ private:
+  void StartWorkers(int count);
+  void StopWorkers();
+  void WorkerLoop(uint64_t seen);
+  void RunTasks();
+
+  std::vector<std::thread> workers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  uint64_t generation_ = 0;
+  bool stopping_ = false;
+  int busy_ = 0;
+
+  const Job* job_ = nullptr;
+  uint32_t* out_ = nullptr;
+  std::vector<int> usedColumns_;
+  std::vector<int> usedRows_;
+  std::atomic<int64_t> nextTask_{0};
+  int64_t taskCount_ = 0;
+  std::atomic<uint64_t> steps_{0};
+  uint64_t lastSteps_ = 0;
+  Path path_ = Path::Auto;
+};
+
+// The outcome of iterating one point.
+struct PointResult {
+  int64_t k = 0;         // escape step, or the last step when not escaped
+  bool escaped = false;
+  bool zrNegative = false;  // 0.0 > zr of the escaping z
+  bool ziNegative = false;  // 0.0 > zi of the escaping z
+};
+
+// Iterates one point exactly (scalar path, with exact cycle detection);
+// mn must be >= 0. Adds the steps taken to *steps when given.
+PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
+                         int64_t mn, uint64_t* steps = nullptr);
+
+}  // namespace render

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds and runs every test: an optimised build, then the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev \
+  xvfb xauth fonts-noto-cjk
+jobs=$(nproc)
+
+build() {  # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+build build/release
+build build/sanitize -DQUORIX_SANITIZE=ON -DQUORIX_BUILD_BENCH=OFF
+
+export QT_QPA_PLATFORM=offscreen
+echo "== optimised build"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"

@@ -1,0 +1,39 @@
+#pragma once
+#include <memory>
+
+#include "framework/core/Controls.h"
+#include "render/MWModel.h"
+
+// A canvas that only records what it was asked.
+class RecordingCanvas : public fw::Canvas {
+ public:
+  int64_t Width() const override { return 500; }
+  int64_t Height() const override { return 500; }
+  void Refresh(bool erase) override {
+    ++refreshes;
+    lastErase = erase;
+  }
+  int refreshes = 0;
+  bool lastErase = false;
+};
+
+// The window state without a GUI, opened as the real window opens: the
+// panel's defaults and a transparent 500 x 500 canvas picture.
+class TestWindow : public MWModel {
+ public:
+  TestWindow() {
+    mn = 100;
+    mw = 4.0;
+    ma = -1.0;
+    mb = 1.0;
+    mpixcel = 500;
+    CVBackdrop = std::make_shared<fw::Picture>(500, 500);
+    CVBackdrop->Graphics().SetDrawingColor(fw::Color(0xFFFFFFFFu));
+    CVBackdrop->Graphics().FillRect(0, 0, 500, 500);
+    canvas.SetBackdrop(CVBackdrop);
+  }
+  fw::Canvas* QuorixCV() override { return hasCanvas ? &canvas : nullptr; }
+
+  RecordingCanvas canvas;
+  bool hasCanvas = true;
+};
