@@ -1,0 +1,28 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// The design of the window and of its 50 controls: one property record each,
+// constant byte strings, and the control table in creation order.
+namespace records {
+
+enum class ControlClass { Rectangle, Canvas, TextField, PushButton, Label, UpDownArrows, PopupMenu };
+
+// Index of a control that belongs to no control array.
+inline constexpr int64_t kNoIndex = -2147483648LL;
+
+struct ControlDesign {
+  ControlClass cls;
+  std::string_view name;  // the control's name; for an array member the array's name
+  int64_t index;          // position in its array, or kNoIndex
+  std::string_view record;
+};
+
+// The window's record.
+std::string_view WindowRecord();
+
+// The 50 controls in creation order, each with its record.
+const std::array<ControlDesign, 50>& ControlTable();
+
+}  // namespace records
