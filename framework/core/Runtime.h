@@ -22,6 +22,20 @@ class NilObjectException : public RuntimeException {
   const char* ClassName() const override { return "NilObjectException"; }
 };
 
+// An index or a value lies outside the range that an operation accepts.
+class OutOfBoundsException : public RuntimeException {
+ public:
+  explicit OutOfBoundsException(const std::string& what) : RuntimeException(what) {}
+  const char* ClassName() const override { return "OutOfBoundsException"; }
+};
+
+// A file could not be read or written; the message names the path and why.
+class IOException : public RuntimeException {
+ public:
+  explicit IOException(const std::string& what) : RuntimeException(what) {}
+  const char* ClassName() const override { return "IOException"; }
+};
+
 // Returns *p, or raises NilObjectException naming what was nil.
 template <class P>
 auto& Deref(const P& p, const char* what) {
