@@ -219,8 +219,9 @@ TEST(Julia0Figures, SmallGridLeavesTheFarBandClear) {
   auto& s = w.CVBackdrop->RGBSurface();
   EXPECT_EQ(s.Pixel(376, 100), Color(0xFF000000u));
   EXPECT_EQ(s.Pixel(100, 376), Color(0xFF000000u));
-  // Every constant has |c|^2 < 2, so the centre z0 = 0 survives step 0.
-  EXPECT_EQ(s.Pixel(250, 250), Color(0x00000000u));
+  // Every constant has |c|^2 < 2, so the point z0 = 0 (pixel N/2, N/2)
+  // survives step 0.
+  EXPECT_EQ(s.Pixel(125, 125), Color(0x00000000u));
 }
 
 TEST(RenderDraws, JuliaPicksItsConstantBeforeThePalette) {
