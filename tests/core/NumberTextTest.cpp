@@ -1,0 +1,237 @@
+#include "framework/core/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <random>
+#include <string>
+
+namespace {
+
+using fw::Str;
+using fw::Val;
+
+// k tenths written as a plain decimal: -13 -> "-1.3", 20 -> "2", 0 -> "0".
+std::string Tenths(int k) {
+  const int magnitude = k < 0 ? -k : k;
+  std::string text = (k < 0 ? "-" : "") + std::to_string(magnitude / 10);
+  if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+  return text;
+}
+
+// One press of a panel stepper, done the way the window's handlers do it:
+// the limit test on the field's value before the step, then the field's new
+// text, then the property read back from that text.
+struct Stepper {
+  double lower, upper, step;
+  std::string lowerText, upperText;
+  std::string field;
+  double property = 0.0;
+
+  void Down() {
+    const double value = Val(field);
+    if (lower >= value) {
+      field = lowerText;
+      property = lower;
+    } else {
+      field = Str(value - step);
+      property = Val(field);
+    }
+  }
+  void Up() {
+    const double value = Val(field);
+    if (value >= upper) {
+      field = upperText;
+      property = upper;
+    } else {
+      field = Str(value + step);
+      property = Val(field);
+    }
+  }
+};
+
+TEST(NumberTextTest, IntegerSteppersLandOnTheirLimits) {
+  Stepper mn{10.0, 1000.0, 10.0, "10", "1000", "100", 100};
+  for (int i = 1; i <= 9; ++i) {
+    mn.Down();
+    EXPECT_EQ(mn.field, std::to_string(100 - 10 * i));
+    EXPECT_EQ(static_cast<int64_t>(mn.property), 100 - 10 * i);
+  }
+  mn.Down();
+  EXPECT_EQ(mn.field, "10");
+  EXPECT_EQ(mn.property, 10.0);
+
+  mn = Stepper{10.0, 1000.0, 10.0, "10", "1000", "100", 100};
+  for (int i = 1; i <= 90; ++i) {
+    mn.Up();
+    ASSERT_EQ(mn.field, std::to_string(100 + 10 * i));
+  }
+  mn.Up();
+  EXPECT_EQ(mn.field, "1000");
+  EXPECT_EQ(mn.property, 1000.0);
+
+  Stepper pix{250.0, 2000.0, 50.0, "250", "2000", "500", 500};
+  for (int i = 0; i < 5; ++i) pix.Down();
+  EXPECT_EQ(pix.field, "250");
+  pix.Down();
+  EXPECT_EQ(pix.field, "250");
+  for (int i = 0; i < 35; ++i) pix.Up();
+  EXPECT_EQ(pix.field, "2000");
+  EXPECT_EQ(pix.property, 2000.0);
+}
+
+TEST(NumberTextTest, WidthStepsDownToZeroExactly) {
+  Stepper mw{0.0, 4.0, 0.1, "0", "4", "4", 4.0};
+  mw.Up();  // already at the upper limit
+  EXPECT_EQ(mw.field, "4");
+  EXPECT_EQ(mw.property, 4.0);
+  for (int k = 39; k >= 0; --k) {
+    mw.Down();
+    ASSERT_EQ(mw.field, Tenths(k));
+    ASSERT_EQ(mw.property, k / 10.0) << mw.field;
+  }
+  EXPECT_EQ(mw.field, "0");
+  mw.Down();  // at the lower limit
+  EXPECT_EQ(mw.field, "0");
+  EXPECT_EQ(mw.property, 0.0);
+  EXPECT_FALSE(std::signbit(mw.property));
+}
+
+TEST(NumberTextTest, ConstantStepsAcrossItsRangeWithoutDrift) {
+  Stepper ma{-2.0, 2.0, 0.1, "-2", "2", "-1", -1.0};
+  ma.Up();
+  EXPECT_EQ(ma.field, "-0.9");
+  ma.Down();
+  EXPECT_EQ(ma.field, "-1");
+  EXPECT_EQ(ma.property, -1.0);
+
+  ma.field = "-2";
+  for (int k = -19; k <= 20; ++k) {
+    ma.Up();
+    ASSERT_EQ(ma.field, Tenths(k));
+    ASSERT_EQ(ma.property, k / 10.0) << ma.field;  // k / 10.0 is the Double nearest k tenths
+  }
+  ma.Up();
+  EXPECT_EQ(ma.field, "2");
+  EXPECT_EQ(ma.property, 2.0);
+}
+
+TEST(NumberTextTest, EveryTenthStepsToItsNeighbourAndRandomWalksStayOnTheGrid) {
+  // From every text a Double stepper can show, one step either way writes
+  // the neighbouring tenth.
+  for (int k = -40; k <= 40; ++k) {
+    EXPECT_EQ(Str(Val(Tenths(k)) + 0.1), Tenths(k + 1)) << k;
+    EXPECT_EQ(Str(Val(Tenths(k)) - 0.1), Tenths(k - 1)) << k;
+    EXPECT_EQ(Val(Tenths(k)), k / 10.0) << k;
+  }
+  // A long walk with the clamps: the field always shows a tenth.
+  Stepper mx{-1.0, 1.0, 0.1, "-1", "1", "0", 0.0};
+  std::mt19937 random(5);
+  int k = 0;
+  for (int i = 0; i < 5000; ++i) {
+    if (random() & 1) {
+      mx.Up();
+      k = std::min(k + 1, 10);
+    } else {
+      mx.Down();
+      k = std::max(k - 1, -10);
+    }
+    ASSERT_EQ(mx.field, Tenths(k)) << "press " << i;
+    ASSERT_EQ(mx.property, k / 10.0);
+  }
+}
+
+TEST(NumberTextTest, StrFormats) {
+  EXPECT_EQ(Str(0.1 + 0.2), "0.3");
+  EXPECT_EQ(Str(-0.0), "0");
+  EXPECT_EQ(Str(0.0), "0");
+  EXPECT_EQ(Str(1.5), "1.5");
+  EXPECT_EQ(Str(-2.0), "-2");
+  EXPECT_EQ(Str(1.0 / 3.0), "0.333333333333333");
+  EXPECT_EQ(Str(123456789012345.0), "123456789012345");
+  EXPECT_EQ(Str(1e15), "1e+15");
+  EXPECT_EQ(Str(0.0001), "0.0001");
+  EXPECT_EQ(Str(0.00001), "1e-05");
+  EXPECT_EQ(Str(std::numeric_limits<double>::infinity()), "inf");
+  EXPECT_EQ(Str(-std::numeric_limits<double>::infinity()), "-inf");
+  EXPECT_EQ(Str(std::nan("")), "nan");
+
+  EXPECT_EQ(Str(int64_t{0}), "0");
+  EXPECT_EQ(Str(int64_t{-250}), "-250");
+  EXPECT_EQ(Str(std::numeric_limits<int64_t>::max()), "9223372036854775807");
+  EXPECT_EQ(Str(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+}
+
+TEST(NumberTextTest, StrTextsReadBackStably) {
+  // Val(Str(x)) is x to 15 digits, and writing that again gives the same text.
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-320, 300);
+  for (int i = 0; i < 20000; ++i) {
+    const double x = std::ldexp(mantissa(random), exponent(random));
+    const std::string text = Str(x);
+    const double back = Val(text);
+    ASSERT_EQ(Str(back), text);
+    ASSERT_LE(std::fabs(back - x), std::fabs(x) * 1e-14) << text;
+  }
+  EXPECT_TRUE(std::isinf(Val(Str(std::numeric_limits<double>::infinity()))));
+  EXPECT_TRUE(std::isnan(Val(Str(std::nan("")))));
+}
+
+TEST(NumberTextTest, ValReadsTheLeadingNumberAndGivesZeroForNone) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {"100", 100},     {"0", 0},        {"-1", -1},         {"1", 1},          {"4", 4},
+      {"500", 500},     {"-2", -2},      {"2000", 2000},     {"0.1", 0.1},      {"-0.9", -0.9},
+      {"+3", 3},        {"  7", 7},      {"\t-7", -7},       {".5", 0.5},       {"-.5", -0.5},
+      {"5.", 5},        {"1e3", 1000},   {"2.5E-2", 0.025},  {"1e", 1},         {"1e+", 1},
+      {"12abc", 12},    {"1,5", 1},      {"3 4", 3},         {"0x10", 0},       {"", 0},
+      {"abc", 0},       {"-", 0},        {"+", 0},           {".", 0},          {"--1", 0},
+      {"+-1", 0},       {"-+1", 0},      {" ", 0},           {"e5", 0},         {"1e400", INFINITY},
+      {"-1e400", -INFINITY}, {"1e-400", 0}, {"0.000001e-400", 0}, {"0.001e400", INFINITY},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Val(c.text), c.value) << '"' << c.text << '"';
+
+  EXPECT_FALSE(std::signbit(Val("-0")));
+  EXPECT_FALSE(std::signbit(Val("-1e-400")));
+  EXPECT_EQ(Val(std::string(400, '9')), INFINITY);
+  EXPECT_EQ(Val("0." + std::string(400, '0') + "1"), 0.0);
+  EXPECT_EQ(Val("0." + std::string(400, '0') + "1e410"), 1e9);
+  EXPECT_EQ(Val(std::string_view("12", 1)), 1);  // reads only the view
+  EXPECT_EQ(Val(std::string_view()), 0);
+}
+
+// A number format with "," as the decimal mark, as a German locale has.
+struct CommaDecimal : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+  char do_thousands_sep() const override { return '.'; }
+  std::string do_grouping() const override { return "\3"; }
+};
+
+TEST(NumberTextTest, IgnoresTheLocale) {
+  const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+  const std::string savedC = std::setlocale(LC_ALL, nullptr);
+  bool germanC = false;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German"}) {
+    if (std::setlocale(LC_ALL, name)) {
+      germanC = true;
+      break;
+    }
+  }
+  EXPECT_EQ(Str(0.5), "0.5");
+  EXPECT_EQ(Str(-1.9), "-1.9");
+  EXPECT_EQ(Str(12345.0), "12345");
+  EXPECT_EQ(Val("0.5"), 0.5);
+  EXPECT_EQ(Val("1,5"), 1.0);
+  std::setlocale(LC_ALL, savedC.c_str());
+  std::locale::global(saved);
+  if (!germanC) GTEST_SKIP() << "no German C locale installed; only the C++ locale was changed";
+}
+
+}  // namespace
