@@ -1,0 +1,152 @@
+#include "framework/core/PropertyRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using fw::DecodePropertyRecord;
+using fw::PropertyType;
+using fw::UnsupportedFormatException;
+
+// The record in a heap block of exactly its size, so that a read past its
+// end is a heap overflow that AddressSanitizer reports (a std::string would
+// hide it in its spare capacity).
+class ExactBuffer {
+ public:
+  explicit ExactBuffer(const std::string& bytes)
+      : size_(bytes.size()), data_(new char[bytes.empty() ? 1 : bytes.size()]) {
+    std::memcpy(data_.get(), bytes.data(), bytes.size());
+  }
+  std::string_view View() const { return {data_.get(), size_}; }
+
+ private:
+  size_t size_;
+  std::unique_ptr<char[]> data_;
+};
+
+std::string LE(uint64_t v, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return s;
+}
+
+std::string Str(const std::string& key, const std::string& utf8) {
+  return key + " " + LE(utf8.size(), 4) + utf8;
+}
+
+std::vector<fw::PropertyEntry> Decode(const std::string& bytes) {
+  ExactBuffer buffer(bytes);
+  return DecodePropertyRecord(buffer.View());
+}
+
+TEST(PropertyRecord, DecodesEveryValueEncoding) {
+  const std::string record = "Left " + LE(static_cast<uint64_t>(-5), 8) +               //
+                             "BorderThickness " + LE(0x4008000000000000ULL, 8) +      // 3.0
+                             "FontSize " + LE(0x41400000u, 4) +                       // 12.0f
+                             "TopLeftColor " + LE(0xFF123456u, 4) +                   //
+                             "Visible " + std::string(1, '\x01') +                    //
+                             "Bold " + std::string(1, '\x00') +                       //
+                             "FontUnit " + std::string(1, '\x03') +                   //
+                             Str("Value", "\xE5\xB9\x85=") + Str("Tooltip", "");
+  const auto e = Decode(record);
+  ASSERT_EQ(e.size(), 9u);
+  EXPECT_EQ(e[0].key, "Left");
+  EXPECT_EQ(std::get<int64_t>(e[0].value), -5);
+  EXPECT_EQ(std::get<double>(e[1].value), 3.0);
+  EXPECT_EQ(std::get<float>(e[2].value), 12.0f);
+  EXPECT_EQ(std::get<fw::Color>(e[3].value), fw::Color(0xFF123456u));
+  EXPECT_EQ(std::get<bool>(e[4].value), true);
+  EXPECT_EQ(std::get<bool>(e[5].value), false);
+  EXPECT_EQ(std::get<fw::FontUnits>(e[6].value).code, 3);
+  EXPECT_EQ(std::get<std::string>(e[7].value), "\xE5\xB9\x85=");
+  EXPECT_EQ(std::get<std::string>(e[8].value), "");
+
+  EXPECT_TRUE(Decode("").empty());
+}
+
+TEST(PropertyRecord, KeysMatchWithoutRegardToCase) {
+  EXPECT_EQ(fw::KeyType("MacProcID"), PropertyType::Int64);
+  EXPECT_EQ(fw::KeyType("MacProcId"), PropertyType::Int64);
+  EXPECT_EQ(fw::KeyType("multiline"), PropertyType::Boolean);
+  EXPECT_EQ(fw::KeyType("FONTSIZE"), PropertyType::Single);
+  EXPECT_EQ(fw::KeyType("fontunit"), PropertyType::FontUnits);
+  EXPECT_EQ(fw::KeyType("initialvalue"), PropertyType::String);
+  EXPECT_THROW(fw::KeyType("Colour"), UnsupportedFormatException);
+  EXPECT_THROW(fw::KeyType(""), UnsupportedFormatException);
+  EXPECT_THROW(fw::KeyType("Width "), UnsupportedFormatException);
+
+  // The entry keeps the key as stored.
+  const auto e = Decode("mULTILINE " + std::string(1, '\x01'));
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_EQ(e[0].key, "mULTILINE");
+}
+
+struct Malformed {
+  const char* what;
+  std::string bytes;
+  std::string message;  // a part of the message that must appear
+};
+
+TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
+  const std::string width = "Width " + LE(676, 8);  // a sound first entry of 14 bytes
+  const std::vector<Malformed> cases = {
+      {"unknown key", width + "Colour " + LE(0, 4), "unknown key \"Colour\""},
+      {"unknown key position", width + "Colour " + LE(0, 4), "byte 14"},
+      {"key at the end", width + "Visible", "without its blank"},
+      {"key followed by a digit", "Visible1", "instead of a blank"},
+      {"key followed by a NUL", std::string("Top\0", 4) + LE(0, 8), "instead of a blank"},
+      {"empty key: a blank first", " Width " + LE(1, 8), "expected a key"},
+      {"empty key: a byte that is no letter", width + "\xE5\xB9\x85 " + LE(1, 8), "byte 14"},
+      {"truncated Int64", "Left " + LE(3, 7), "Int64 needs 8 bytes"},
+      {"truncated Double", "BorderThickness " + LE(0, 5), "Double needs 8 bytes"},
+      {"truncated Single", "FontSize " + LE(0, 3), "Single needs 4 bytes"},
+      {"truncated Color", "FillColor " + LE(0, 2), "Color needs 4 bytes"},
+      {"missing Boolean", "Visible ", "Boolean needs 1 bytes"},
+      {"missing FontUnits", "FontUnit ", "FontUnits needs 1 bytes"},
+      {"truncated String count", "Name " + LE(0, 3), "String needs 4 bytes"},
+      {"String count past the end", "Value " + LE(5, 4) + "abcd", "claims 5 bytes but only 4 remain"},
+      {"huge String count", "Caption " + LE(0xFFFFFFFFu, 4) + "Quorix0", "claims 4294967295 bytes"},
+      {"Boolean neither 0 nor 1", "Enabled " + std::string(1, '\x02'), "neither 00 nor 01"},
+      {"truncated in the second entry", width + "Height " + LE(506, 4), "key \"Height\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      Decode(c.bytes);
+      ADD_FAILURE() << "no exception";
+    } catch (const UnsupportedFormatException& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      EXPECT_STREQ(e.ClassName(), "UnsupportedFormatException");
+    }
+  }
+}
+
+TEST(PropertyRecord, EveryPrefixOfASoundRecordIsReadOrRejectedWithinBounds) {
+  // Cutting a record anywhere either ends it on an entry boundary (fewer
+  // entries) or raises the format error; it never reads beyond the cut.
+  const std::string record = "Name " + LE(7, 4) + "BackRA1" + "Index " +
+                             LE(0xFFFFFFFF80000000ULL, 8) + "FontSize " + LE(0x41200000u, 4) +
+                             "Bold " + std::string(1, '\x00') + "FontUnit " +
+                             std::string(1, '\x00') + "TextColor " + LE(0, 4);
+  const std::vector<size_t> boundaries = {0, 16, 30, 43, 49, 59, record.size()};
+  for (size_t n = 0; n <= record.size(); ++n) {
+    SCOPED_TRACE(n);
+    const std::string prefix = record.substr(0, n);
+    bool boundary = false;
+    size_t entries = 0;
+    for (size_t i = 0; i < boundaries.size(); ++i)
+      if (boundaries[i] == n) boundary = true, entries = i;
+    if (boundary) {
+      EXPECT_EQ(Decode(prefix).size(), entries);
+    } else {
+      EXPECT_THROW(Decode(prefix), UnsupportedFormatException);
+    }
+  }
+}
+
+}  // namespace
