@@ -23,3 +23,14 @@ ctest --test-dir build/release --output-on-failure -j"$jobs"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+# The property record reader under libFuzzer (clang; a project of its own),
+# seeded with the window's and the controls' records. A crash, a sanitizer
+# report or an exception other than the reader's format error fails here.
+echo "== fuzzing the property record reader"
+cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build/fuzz -j"$jobs"
+mkdir -p build/fuzz/corpus build/fuzz/findings
+build/fuzz/property_record_seeds build/fuzz/corpus
+build/fuzz/property_record_fuzz -max_total_time=30 -rss_limit_mb=2048 \
+  -dict=fuzz/PropertyRecord.dict -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus
