@@ -20,8 +20,10 @@ std::vector<std::string> FileTypeEntry::ExtensionList() const {
 }
 
 FileTypeRegistry& FileTypeRegistry::Instance() {
-  static FileTypeRegistry registry;
-  return registry;
+  // Never destroyed: file types held in globals withdraw themselves while
+  // the process exits, after function-local statics may be gone.
+  static FileTypeRegistry* const registry = new FileTypeRegistry;
+  return *registry;
 }
 
 void FileTypeRegistry::Register(const FileTypeEntry& entry, const void* owner) {
