@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "framework/core/Picture.h"
+
+namespace fw {
+
+// Format codes of SavePicture.
+inline constexpr int64_t kPictureFormatPNG = 150;
+
+// Picture.Save: writes the picture to the file at path (UTF-8) in the given
+// format; 150 (PNG) is the one format supported. quality is -1 (the
+// writer's default) or 0 to 100. The PNG keeps the alpha channel (alpha =
+// 255 - transparency) and every colour byte, also of fully transparent
+// pixels.
+//
+// The file is written to a temporary file beside it and renamed into place
+// only when complete, so a failed save leaves an existing file unchanged
+// and no partial file behind.
+//
+// Raises NilObjectException for an empty path, OutOfBoundsException for a
+// quality or format out of range or a side outside 1 to 32767, and
+// IOException, naming the path and the reason, when the file cannot be
+// written.
+void SavePicture(const Picture& picture, const std::string& path, int64_t format, int64_t quality);
+
+}  // namespace fw
