@@ -1,6 +1,9 @@
-#include <cstdio>
+#include "app/App.h"
 
-int main() {
-  std::puts("Quorix: the window is not built yet; the render engine is tested by the test suite.");
-  return 0;
+int main(int argc, char** argv) {
+  fw::GuiApplication runtime(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quorix"));
+  const int status = startup::Main();
+  startup::Finalise();
+  return status;
 }

@@ -1,0 +1,54 @@
+#include "app/App.h"
+
+#include "app/FileTypes1.h"
+#include "app/MainMenuBar.h"
+#include "app/window/MW.h"
+#include "framework/ui/Report.h"
+
+bool App::IsEventImplemented(const std::string&) const { return false; }
+
+namespace startup {
+
+int Main() {
+  fw::Application::SetFrameworkVersion(kFrameworkVersion);
+  const std::exception_ptr failure = fw::CallFunctionWithExceptionHandling([] {
+    EarlyStartup();
+    fw::RunFrameworkInitialization(&LateStartup);
+    fw::RunEventLoop();
+  });
+  if (failure) {
+    fw::UnhandledException(failure);
+    return 1;
+  }
+  return static_cast<int>(fw::QuitCode());
+}
+
+void EarlyStartup() {
+  fw::Application::SetSupportsHiDPI(true);
+  // The framework's classes, the stepper control among them, are built in.
+  InitFileTypes();
+  NewAppInstance();
+  ApplicationAddMenuHandlers();
+}
+
+void InitFileTypes() { FileTypes1::Initialize(); }
+
+void NewAppInstance() {
+  auto app = std::make_shared<App>();
+  app->SetVersionData(1, 0, 0, 0, 0, "", "", "");
+  app->SetMenuBar(MainMenuBar::Instance());
+  fw::Application::Register(std::move(app));
+}
+
+void ApplicationAddMenuHandlers() {}
+
+void LateStartup() { MakeDefaultView(); }
+
+void MakeDefaultView() { MW::Implicit(); }
+
+void Finalise() {
+  fw::ReleaseImplicitWindows();
+  fw::Application::Unregister();
+}
+
+}  // namespace startup

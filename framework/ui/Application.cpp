@@ -1,0 +1,94 @@
+#include "framework/ui/Application.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <map>
+
+#include "framework/core/Runtime.h"
+#include "framework/ui/Report.h"
+#include "framework/ui/Window.h"
+
+namespace fw {
+namespace {
+std::shared_ptr<Application>& Registered() {
+  static std::shared_ptr<Application> app;
+  return app;
+}
+bool& HiDPI() {
+  static bool on = false;
+  return on;
+}
+int64_t& LastQuitCode() {
+  static int64_t code = 0;
+  return code;
+}
+std::map<std::string, QPointer<Window>>& Implicit() {
+  static std::map<std::string, QPointer<Window>> windows;
+  return windows;
+}
+}  // namespace
+
+void Application::SetVersionData(int64_t major, int64_t minor, int64_t bug, int64_t nonRelease,
+                                 int64_t stageCode, std::string longVersion, std::string shortVersion,
+                                 std::string packageInfo) {
+  version_ = {major, minor, bug, nonRelease, stageCode, std::move(longVersion), std::move(shortVersion),
+              std::move(packageInfo)};
+}
+
+Application* Application::Current() { return Registered().get(); }
+void Application::Register(std::shared_ptr<Application> app) { Registered() = std::move(app); }
+void Application::Unregister() { Registered().reset(); }
+void Application::SetSupportsHiDPI(bool v) { HiDPI() = v; }
+bool Application::SupportsHiDPI() { return HiDPI(); }
+namespace {
+double& DeclaredVersion() {
+  static double v = 0.0;
+  return v;
+}
+}  // namespace
+void Application::SetFrameworkVersion(double v) { DeclaredVersion() = v; }
+double Application::FrameworkVersion() { return DeclaredVersion(); }
+
+GuiApplication::GuiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool GuiApplication::notify(QObject* receiver, QEvent* event) {
+  bool result = false;
+  Dispatch([&] { result = QApplication::notify(receiver, event); });
+  return result;
+}
+
+void InstallYieldHook() {
+  SetBackgroundTaskHook([] {
+    if (QCoreApplication::instance() != nullptr)
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  });
+}
+
+void RunFrameworkInitialization(const std::function<void()>& lateStart) {
+  InstallYieldHook();
+  lateStart();
+}
+
+int RunEventLoop() { return QCoreApplication::exec(); }
+
+void Quit(int64_t code) {
+  LastQuitCode() = code;
+  QCoreApplication::exit(static_cast<int>(code));
+}
+
+int64_t QuitCode() { return LastQuitCode(); }
+
+Window* GetImplicitWindow(const std::string& className) {
+  auto it = Implicit().find(className);
+  return it == Implicit().end() ? nullptr : it->second.data();
+}
+
+void SetImplicitWindow(const std::string& className, Window* window) { Implicit()[className] = window; }
+
+void ReleaseImplicitWindows() {
+  auto windows = std::move(Implicit());
+  Implicit().clear();
+  for (auto& [name, w] : windows) delete w.data();
+}
+
+}  // namespace fw

@@ -1,0 +1,72 @@
+#include "framework/ui/Report.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <typeinfo>
+
+namespace fw {
+namespace {
+ReportSink& Sink() {
+  static ReportSink sink;
+  return sink;
+}
+}  // namespace
+
+ExceptionReport DescribeException(const std::exception_ptr& e) {
+  try {
+    if (e) std::rethrow_exception(e);
+    return {"RuntimeException", "(no exception)"};
+  } catch (const RuntimeException& ex) {
+    return {ex.ClassName(), ex.what()};
+  } catch (const std::exception& ex) {
+    return {typeid(ex).name(), ex.what()};
+  } catch (...) {
+    return {"UnknownException", "An exception of an unknown type was raised."};
+  }
+}
+
+void UnhandledException(const std::exception_ptr& e) {
+  try {
+    const ExceptionReport report = DescribeException(e);
+    std::fprintf(stderr, "Quorix: unhandled %s: %s\n", report.className.c_str(),
+                 report.message.c_str());
+    std::fflush(stderr);
+    if (Sink()) {
+      // A copy, so that a sink which replaces itself stays alive while it runs.
+      ReportSink sink = Sink();
+      sink(report);
+      return;
+    }
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+      QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorix"),
+                      QStringLiteral("An exception of class %1 was not handled.")
+                          .arg(QString::fromStdString(report.className)));
+      box.setInformativeText(QString::fromStdString(report.message));
+      box.exec();
+    }
+  } catch (...) {
+    std::fputs("Quorix: the report of an unhandled exception failed.\n", stderr);
+  }
+}
+
+ReportSink SetReportSink(ReportSink sink) {
+  ReportSink previous = std::move(Sink());
+  Sink() = std::move(sink);
+  return previous;
+}
+
+std::exception_ptr CallFunctionWithExceptionHandling(const std::function<void()>& f) {
+  try {
+    f();
+    return nullptr;
+  } catch (...) {
+    return std::current_exception();
+  }
+}
+
+void Dispatch(const std::function<void()>& f) {
+  if (auto e = CallFunctionWithExceptionHandling(f)) UnhandledException(e);
+}
+
+}  // namespace fw

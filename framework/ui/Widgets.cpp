@@ -1,0 +1,402 @@
+#include "framework/ui/Widgets.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QStyle>
+#include <cmath>
+
+#include "framework/ui/Report.h"
+#include "framework/ui/Window.h"
+
+namespace fw {
+
+// ---------------------------------------------------------------- pictures
+
+QImage ToQImage(const fw::Picture& picture) {
+  QImage image(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), QImage::Format_ARGB32);
+  const uint32_t* src = picture.Data();
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    // Transparency to alpha: 255 - t is t with its bits flipped.
+    for (int x = 0; x < image.width(); ++x) line[x] = src[static_cast<size_t>(y) * image.width() + x] ^ 0xFF000000u;
+  }
+  return image;
+}
+
+std::shared_ptr<fw::Picture> FromQImage(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  auto picture = std::make_shared<fw::Picture>(argb.width(), argb.height());
+  uint32_t* dst = picture->Data();
+  for (int y = 0; y < argb.height(); ++y) {
+    const auto* line = reinterpret_cast<const uint32_t*>(argb.constScanLine(y));
+    for (int x = 0; x < argb.width(); ++x) dst[static_cast<size_t>(y) * argb.width() + x] = line[x] ^ 0xFF000000u;
+  }
+  return picture;
+}
+
+// --------------------------------------------------------------- Rectangle
+
+Rectangle::Rectangle(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+bool Rectangle::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "borderthickness") SetBorderThickness(AsDouble(key, v));
+  else if (key == "topleftcolor") SetTopLeftColor(AsColor(key, v));
+  else if (key == "bottomrightcolor") SetBottomRightColor(AsColor(key, v));
+  else if (key == "fillcolor") SetFillColor(AsColor(key, v));
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+void Rectangle::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const int w = width(), h = height();
+  const int t = std::isfinite(borderThickness_)
+                    ? std::clamp(static_cast<int>(std::lround(borderThickness_)), 0, std::min(w, h) / 2)
+                    : 0;
+  p.fillRect(t, t, w - 2 * t, h - 2 * t, ToQColor(fill_));
+  if (t == 0) return;
+  // Bevel: the bottom and right bands, then the top and left bands over them,
+  // each mitred at the two corners where the colours meet.
+  p.setPen(Qt::NoPen);
+  p.setBrush(ToQColor(bottomRight_));
+  p.drawPolygon(QPolygon({QPoint(w, 0), QPoint(w, h), QPoint(0, h), QPoint(t, h - t), QPoint(w - t, h - t),
+                          QPoint(w - t, t)}));
+  p.setBrush(ToQColor(topLeft_));
+  p.drawPolygon(QPolygon({QPoint(0, h), QPoint(0, 0), QPoint(w, 0), QPoint(w - t, t), QPoint(t, t),
+                          QPoint(t, h - t)}));
+}
+
+// ----------------------------------------------------------------- Canvas
+
+CanvasControl::CanvasControl(QWidget* parent) : QWidget(parent) { UpdateFocusPolicy(); }
+
+bool CanvasControl::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "allowfocusring") {
+    allowFocusRing_ = AsBoolean(key, v);
+    setAttribute(Qt::WA_MacShowFocusRect, allowFocusRing_);
+  } else if (key == "allowfocus") {
+    allowFocus_ = AsBoolean(key, v);
+    UpdateFocusPolicy();
+  } else if (key == "allowtabs") allowTabs_ = AsBoolean(key, v);
+  else if (key == "doublebuffer") doubleBuffer_ = AsBoolean(key, v);  // Qt always paints through a buffer
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+void CanvasControl::TabStopChanged() { UpdateFocusPolicy(); }
+
+void CanvasControl::UpdateFocusPolicy() {
+  if (!allowFocus_) setFocusPolicy(Qt::NoFocus);
+  else setFocusPolicy(TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void CanvasControl::keyPressEvent(QKeyEvent* e) {
+  // With AllowTabs the Tab key stays here instead of moving the focus.
+  if (allowTabs_ && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
+    e->accept();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void CanvasControl::paintEvent(QPaintEvent*) {
+  ++paintCount_;
+  if (!Backdrop()) return;
+  QPainter p(this);
+  p.drawImage(0, 0, ToQImage(*Backdrop()));
+}
+
+void CanvasControl::DrawInto(fw::Graphics& g, int64_t x, int64_t y) {
+  if (Backdrop()) g.DrawPicture(*Backdrop(), static_cast<double>(x), static_cast<double>(y));
+}
+
+void CanvasControl::mousePressEvent(QMouseEvent* e) {
+  e->accept();
+  const QPoint at = e->position().toPoint();
+  bool claimed = false;
+  Dispatch([&] { claimed = MouseDown.Raise(this, at.x(), at.y()); });
+  pressClaimed_ = claimed;
+}
+
+void CanvasControl::mouseReleaseEvent(QMouseEvent* e) {
+  e->accept();
+  if (!pressClaimed_) return;
+  pressClaimed_ = false;
+  const QPoint at = e->position().toPoint();
+  Dispatch([&] { MouseUp.Raise(this, at.x(), at.y()); });
+}
+
+// ------------------------------------------------------------- PushButton
+
+PushButton::PushButton(QWidget* parent) : QPushButton(parent) {
+  setAutoDefault(false);
+  connect(this, &QPushButton::clicked, this, [this] { Dispatch([this] { Action.Raise(this); }); });
+}
+
+void PushButton::SetMacButtonStyle(int64_t style) {
+  style_ = style;
+  if (style == 3) {
+    // Square bevel: flat face, thin grey frame, darker while pressed.
+    setStyleSheet(QStringLiteral(
+        "QPushButton { border: 1px solid #9a9a9a; border-radius: 0px; padding: 0px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #ececec); color: black; }"
+        "QPushButton:pressed { background: #c8c8c8; }"
+        "QPushButton:disabled { color: #a0a0a0; }"));
+  } else {
+    setStyleSheet(QString());
+  }
+}
+
+void PushButton::SetCancel(bool v) {
+  cancel_ = v;
+  if (v && cancelKey_ == nullptr) {
+    cancelKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelKey_->setContext(Qt::WindowShortcut);
+    connect(cancelKey_, &QShortcut::activated, this, [this] { if (isEnabled()) click(); });
+  }
+  if (cancelKey_ != nullptr) cancelKey_->setEnabled(v);
+}
+
+void PushButton::SetDefault(bool v) {
+  default_ = v;
+  setDefault(v);
+  if (v && defaultKey_ == nullptr) {
+    defaultKey_ = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    defaultKey_->setContext(Qt::WindowShortcut);
+    connect(defaultKey_, &QShortcut::activated, this, [this] { if (isEnabled()) click(); });
+  }
+  if (defaultKey_ != nullptr) defaultKey_->setEnabled(v);
+}
+
+bool PushButton::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "caption") setText(AsQString(key, v));
+  else if (key == "macbuttonstyle") SetMacButtonStyle(AsInt64(key, v));
+  else if (key == "cancel") SetCancel(AsBoolean(key, v));
+  else if (key == "default") SetDefault(AsBoolean(key, v));
+  else if (ApplyFontProperty(key, v)) {}
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+// -------------------------------------------------------------- TextField
+
+TextField::TextField(QWidget* parent) : QLineEdit(parent) { UpdateColors(); }
+
+void TextField::UpdateColors() {
+  QPalette pal = palette();
+  pal.setColor(QPalette::Base, Transparent() ? QColor(Qt::transparent) : ToQColor(background_));
+  pal.setColor(QPalette::Text, ToQColor(textColor_));
+  setPalette(pal);
+}
+
+bool TextField::focusNextPrevChild(bool next) {
+  if (allowTabs_) return false;  // the Tab key is typed into the field
+  return QLineEdit::focusNextPrevChild(next);
+}
+
+bool TextField::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "value") setText(AsQString(key, v));
+  else if (key == "readonly") setReadOnly(AsBoolean(key, v));
+  else if (key == "backgroundcolor") {
+    background_ = AsColor(key, v);
+    UpdateColors();
+  } else if (key == "textcolor") {
+    textColor_ = AsColor(key, v);
+    UpdateColors();
+  } else if (key == "hasborder") setFrame(AsBoolean(key, v));
+  else if (key == "password") setEchoMode(AsBoolean(key, v) ? QLineEdit::Password : QLineEdit::Normal);
+  else if (key == "hint") setPlaceholderText(AsQString(key, v));
+  else if (key == "textalignment") {
+    textAlignment_ = AsInt64(key, v);
+    setAlignment(HorizontalAlignment(textAlignment_) | Qt::AlignVCenter);
+  } else if (key == "maximumcharactersallowed") {
+    maxChars_ = AsInt64(key, v);
+    setMaxLength(maxChars_ > 0 && maxChars_ < 32767 ? static_cast<int>(maxChars_) : 32767);
+  } else if (key == "format") format_ = AsString(key, v);  // display format; the empty format shows the text as is
+  else if (key == "validationmask") {
+    mask_ = AsString(key, v);
+    setInputMask(QString::fromStdString(mask_));
+  } else if (key == "allowspellchecking") spellChecking_ = AsBoolean(key, v);  // no spell checker on this platform
+  else if (key == "allowtabs") allowTabs_ = AsBoolean(key, v);
+  else if (key == "allowfocusring") {
+    allowFocusRing_ = AsBoolean(key, v);
+    setAttribute(Qt::WA_MacShowFocusRect, allowFocusRing_);
+  } else if (key == "datasource") dataSource_ = AsString(key, v);
+  else if (key == "datafield") dataField_ = AsString(key, v);
+  else if (ApplyFontProperty(key, v)) {}
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+// ------------------------------------------------------------------ Label
+
+Label::Label(QWidget* parent) : QLabel(parent) {
+  setTextFormat(Qt::PlainText);
+  setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  UpdateMouse();
+}
+
+void Label::SetValue(const std::string& v) {
+  value_ = v;
+  UpdateText();
+}
+
+void Label::UpdateText() {
+  QString shown = QString::fromStdString(value_);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+  if (!multiline_) {
+    while (shown.endsWith(QChar('\n'))) shown.chop(1);
+    shown.replace(QChar('\n'), QChar(' '));
+  }
+  setText(shown);
+}
+
+void Label::UpdateMouse() {
+  // A label that cannot be selected lets presses through to the window's
+  // background (so the window can be dragged by it).
+  setAttribute(Qt::WA_TransparentForMouseEvents, !selectable_);
+  setTextInteractionFlags(selectable_ ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+}
+
+void Label::paintEvent(QPaintEvent* e) {
+  if (!Transparent()) {
+    // An opaque label paints the fill of the rectangle it lies on (or white).
+    QColor fill(Qt::white);
+    if (Window() != nullptr) {
+      if (auto* parent = dynamic_cast<fw::Rectangle*>(Window()->ControlByName(InitialParent())))
+        fill = ToQColor(parent->FillColor());
+    }
+    QPainter(this).fillRect(rect(), fill);
+  }
+  QLabel::paintEvent(e);
+}
+
+bool Label::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "value") SetValue(AsString(key, v));
+  else if (key == "multiline") {
+    multiline_ = AsBoolean(key, v);
+    setWordWrap(multiline_);
+    UpdateText();
+  } else if (key == "selectable") {
+    selectable_ = AsBoolean(key, v);
+    UpdateMouse();
+  } else if (key == "textalignment") {
+    textAlignment_ = AsInt64(key, v);
+    setAlignment(HorizontalAlignment(textAlignment_) | Qt::AlignVCenter);
+  } else if (key == "textcolor") {
+    textColor_ = AsColor(key, v);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, ToQColor(textColor_));
+    setPalette(pal);
+  } else if (key == "datasource") dataSource_ = AsString(key, v);
+  else if (key == "datafield") dataField_ = AsString(key, v);
+  else if (ApplyFontProperty(key, v)) {}
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+// -------------------------------------------------------------- PopupMenu
+
+PopupMenu::PopupMenu(QWidget* parent) : QComboBox(parent) {
+  connect(this, &QComboBox::activated, this, [this](int) { Dispatch([this] { Change.Raise(this); }); });
+}
+
+void PopupMenu::SetInitialValue(const std::string& rows) {
+  const QSignalBlocker block(this);
+  clear();
+  if (rows.empty()) return;
+  for (const QString& row : QString::fromStdString(rows).split(QChar('\r'))) addItem(row);
+}
+
+std::string PopupMenu::RowValueAt(int64_t row) const {
+  if (row < 0 || row >= count()) throw OutOfBoundsException("PopupMenu: row " + std::to_string(row) + " does not exist.");
+  return itemText(static_cast<int>(row)).toStdString();
+}
+
+void PopupMenu::SetSelectedRowIndex(int64_t row) {
+  if (row < -1 || row >= count()) throw OutOfBoundsException("PopupMenu: row " + std::to_string(row) + " does not exist.");
+  if (row == currentIndex()) return;
+  setCurrentIndex(static_cast<int>(row));
+  Change.Raise(this);
+}
+
+bool PopupMenu::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "initialvalue") SetInitialValue(AsString(key, v));
+  else if (key == "selectedrowindex") SetSelectedRowIndex(AsInt64(key, v));
+  else if (key == "datasource") dataSource_ = AsString(key, v);
+  else if (key == "datafield") dataField_ = AsString(key, v);
+  else if (ApplyFontProperty(key, v)) {}
+  else return Control::ApplyProperty(key, v);
+  return true;
+}
+
+// ----------------------------------------------------------- UpDownArrows
+
+namespace {
+// One half of the stepper: a small button with a triangle.
+class ArrowButton : public QAbstractButton {
+ public:
+  ArrowButton(bool up, QWidget* parent) : QAbstractButton(parent), up_(up) {
+    setAutoRepeat(true);
+    setAutoRepeatDelay(400);
+    setAutoRepeatInterval(100);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor face = isDown() ? QColor(0xb8, 0xb8, 0xb8) : QColor(0xf6, 0xf6, 0xf6);
+    if (!isEnabled()) face = QColor(0xee, 0xee, 0xee);
+    p.setPen(QColor(0x9a, 0x9a, 0x9a));
+    p.setBrush(face);
+    p.drawRoundedRect(r, 2, 2);
+    const double cx = width() / 2.0, cy = height() / 2.0;
+    const double hw = std::max(2.0, width() / 2.0 - 3.0), hh = std::max(1.5, std::min(hw, height() / 2.0 - 2.0));
+    QPolygonF tri;
+    if (up_) tri << QPointF(cx - hw, cy + hh / 2) << QPointF(cx + hw, cy + hh / 2) << QPointF(cx, cy - hh / 2 - 1);
+    else tri << QPointF(cx - hw, cy - hh / 2) << QPointF(cx + hw, cy - hh / 2) << QPointF(cx, cy + hh / 2 + 1);
+    p.setPen(Qt::NoPen);
+    p.setBrush(isEnabled() ? QColor(0x30, 0x30, 0x30) : QColor(0xa0, 0xa0, 0xa0));
+    p.drawPolygon(tri);
+  }
+
+ private:
+  bool up_;
+};
+}  // namespace
+
+UpDownArrows::UpDownArrows(QWidget* parent)
+    : QWidget(parent), up_(new ArrowButton(true, this)), down_(new ArrowButton(false, this)) {
+  connect(up_, &QAbstractButton::clicked, this, [this] { Dispatch([this] { Up.Raise(this); }); });
+  connect(down_, &QAbstractButton::clicked, this, [this] { Dispatch([this] { Down.Raise(this); }); });
+  UpdateFocusPolicy();
+}
+
+void UpDownArrows::resizeEvent(QResizeEvent*) {
+  const int upper = height() / 2;
+  up_->setGeometry(0, 0, width(), upper);
+  down_->setGeometry(0, upper, width(), height() - upper);
+}
+
+void UpDownArrows::UpdateFocusPolicy() {
+  if (!allowFocus_) setFocusPolicy(Qt::NoFocus);
+  else setFocusPolicy(TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool UpDownArrows::ApplyProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "allowfocus") {
+    allowFocus_ = AsBoolean(key, v);
+    UpdateFocusPolicy();
+    return true;
+  }
+  return Control::ApplyProperty(key, v);
+}
+
+}  // namespace fw
