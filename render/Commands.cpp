@@ -12,23 +12,40 @@ namespace {
 constexpr Color kOpaqueBlack = fw::colors::kOpaqueBlack;
 constexpr Color kTransparentBlack = fw::colors::kTransparentBlack;
 
-// --- Quorix0: z^2 + c, seven escape bands, parity on the way -------------
-Color Quorix0Escape(int64_t k, bool, bool, const Palette& p) {
-  const int64_t band = k % 7;
-  return band == 0 ? kTransparentBlack : p[static_cast<size_t>(band)];
-}
-Color Quorix0Step(int64_t k, const Palette& p) { return k % 2 == 0 ? kOpaqueBlack : p[7]; }
-
-// --- The Julia commands share their non-escape colours ---------------------
-Color JuliaStep(int64_t n, const Palette& p) { return n % 2 == 0 ? kOpaqueBlack : p[0]; }
-
-Color Julia0Escape(int64_t n, bool, bool, const Palette& p) {
-  const int64_t band = n % 8;
+// Escape colour by bands: step k gets palette(k Mod bands), except that
+// the remainder 0 is fully transparent black.
+template <int Bands>
+Color BandEscape(int64_t k, bool, bool, const Palette& p) {
+  const int64_t band = k % Bands;
   return band == 0 ? kTransparentBlack : p[static_cast<size_t>(band)];
 }
 
-constexpr IterationRule kSquare4{Formula::Square, Measure::SumOfSquares, 4.0};
+// Non-escape colour by parity: opaque black on even steps, the palette
+// entry on odd ones.
+template <int Entry>
+Color ParityStep(int64_t k, const Palette& p) {
+  return k % 2 == 0 ? kOpaqueBlack : p[Entry];
+}
+
+// Non-escape colour without parity (Quorix1).
+Color BlackStep(int64_t, const Palette&) { return kOpaqueBlack; }
+
+// Quorix4 colours by the quadrant of the escaping z: palette(0) when both
+// parts are below 0, palette(1) otherwise (a zero of either sign counts
+// as not below 0).
+Color QuadrantEscape(int64_t, bool zrNegative, bool ziNegative, const Palette& p) {
+  return zrNegative && ziNegative ? p[0] : p[1];
+}
+
+constexpr IterationRule kSquare{Formula::Square, Measure::SumOfSquares, 4.0};
+constexpr IterationRule kSkewed{Formula::Square, Measure::SkewedSum, 4.0};
+constexpr IterationRule kSquareWide{Formula::Square, Measure::SumOfSquares, 10.0};
+constexpr IterationRule kCube{Formula::Cube, Measure::SumOfSquares, 4.0};
+constexpr IterationRule kFourth{Formula::Fourth, Measure::SumOfSquares, 4.0};
+constexpr IterationRule kFifth{Formula::Fifth, Measure::SumOfSquares, 4.0};
 constexpr IterationRule kJuliaRule{Formula::Square, Measure::SumOfSquares, 2.0};
+
+constexpr Colouring kSevenBands{&BandEscape<7>, &ParityStep<7>};
 
 }  // namespace
 
@@ -49,9 +66,44 @@ Color MWModel::ColorSetChange(int64_t n) {
 }
 
 void MWModel::QuorixPB0_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kSquare4, Colouring{&Quorix0Escape, &Quorix0Step}});
+  render::RunMandelbrotFrame(*this, {kSquare, kSevenBands});
+}
+
+void MWModel::QuorixPB1_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kSquare, Colouring{&BandEscape<15>, &BlackStep}});
+}
+
+void MWModel::QuorixPB2_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kSquare, Colouring{&BandEscape<15>, &ParityStep<8>}});
+}
+
+void MWModel::QuorixPB3_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kSkewed, kSevenBands});
+}
+
+// c lives in the command's own variables (ma, mb stay as they are) and the
+// grid is not centred vertically.
+void MWModel::QuorixPB4_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kSquareWide, Colouring{&QuadrantEscape, &ParityStep<8>},
+                                     /*storesPointInWindow=*/false, /*verticalOffset=*/false});
 }
 
 void MWModel::QuorixPB5_Action(fw::PushButton*) {
-  render::RunJuliaFrame(*this, {kJuliaRule, Colouring{&Julia0Escape, &JuliaStep}});
+  render::RunJuliaFrame(*this, {kJuliaRule, Colouring{&BandEscape<8>, &ParityStep<0>}});
+}
+
+void MWModel::QuorixPB6_Action(fw::PushButton*) {
+  render::RunJuliaFrame(*this, {kJuliaRule, Colouring{&BandEscape<16>, &ParityStep<0>}});
+}
+
+void MWModel::QuorixPB7_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kCube, kSevenBands});
+}
+
+void MWModel::QuorixPB8_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kFourth, Colouring{&BandEscape<7>, &ParityStep<8>}});
+}
+
+void MWModel::QuorixPB9_Action(fw::PushButton*) {
+  render::RunMandelbrotFrame(*this, {kFifth, Colouring{&BandEscape<7>, &ParityStep<8>}});
 }

@@ -4,34 +4,19 @@
 #include <bit>
 #include <chrono>
 
+#include "render/Kernel.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define QUORIX_PAUSE() _mm_pause()
+#else
+#define QUORIX_PAUSE() ((void)0)
+#endif
+
 namespace render {
 namespace {
 
-constexpr int kChunk = 64;  // picture columns per task
-
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
-
-// One update step z <- f(z, c), each part in its own evaluation order.
-template <Formula F>
-inline void Step(double& zr, double& zi, double cr, double ci) {
-  if constexpr (F == Formula::Square) {
-    const double nr = ((zr * zr) - (zi * zi)) + cr;
-    const double ni = ((2.0 * zr) * zi) + ci;
-    zr = nr;
-    zi = ni;
-  } else {
-    static_assert(F == Formula::Square, "formula not supported yet");
-  }
-}
-
-template <Measure M>
-inline double MeasureOf(double zr, double zi) {
-  if constexpr (M == Measure::SumOfSquares) {
-    return (zr * zr) + (zi * zi);
-  } else {
-    return ((zr * zr) + (zi * zi)) + (zr * zi);
-  }
-}
 
 // Iterates steps 0..mn. z's next value depends only on z's bits, so once z
 // repeats bit for bit the point runs in a cycle of values already tested,
@@ -41,9 +26,12 @@ PointResult Iterate(double zr, double zi, double cr, double ci, double bound, in
                     uint64_t& steps) {
   uint64_t savedR = Bits(zr), savedI = Bits(zi);
   int64_t checkpoint = 1;
+  double rr = zr * zr, ii = zi * zi;
   for (int64_t k = 0;; ++k) {
-    Step<F>(zr, zi, cr, ci);
-    if (MeasureOf<M>(zr, zi) > bound) {
+    Step<F>(zr, zi, rr, ii, cr, ci);
+    rr = zr * zr;
+    ii = zi * zi;
+    if (MeasureOf<M>(zr, zi, rr, ii) > bound) {
       steps += static_cast<uint64_t>(k) + 1;
       return {k, true, 0.0 > zr, 0.0 > zi};
     }
@@ -70,25 +58,53 @@ IterateFn PickMeasure(Measure m) {
                                     : &Iterate<F, Measure::SkewedSum>;
 }
 
-IterateFn Pick(const IterationRule& rule) {
-  switch (rule.formula) {
-    case Formula::Square: return PickMeasure<Formula::Square>(rule.measure);
-    default: return nullptr;
+IterateFn Pick(Formula f, Measure m) {
+  switch (f) {
+    case Formula::Square: return PickMeasure<Formula::Square>(m);
+    case Formula::Cube: return PickMeasure<Formula::Cube>(m);
+    case Formula::Fourth: return PickMeasure<Formula::Fourth>(m);
+    case Formula::Fifth: return PickMeasure<Formula::Fifth>(m);
   }
+  return nullptr;
 }
 
-inline fw::Color ColourOf(const Job& job, const PointResult& r) {
-  return r.escaped ? job.colouring.escape(r.k, r.zrNegative, r.ziNegative, job.palette)
-                   : job.colouring.step(r.k, job.palette);
+// The scalar kernel: one point after the other from the shared queue.
+uint64_t RunScalarKernel(const Work& w) {
+  const IterateFn fn = Pick(w.formula, w.measure);
+  uint64_t steps = 0;
+  int64_t p = 0, end = 0;
+  while (TakeBatch(w, &p, &end)) {
+    for (; p < end; ++p) {
+      const int64_t r = p / w.cols, c = p - r * w.cols;
+      const double col = w.colValue[c], row = w.rowValue[r];
+      const PointResult res = w.gridIsStart ? fn(col, row, w.cr, w.ci, w.bound, w.mn, steps)
+                                            : fn(0.0, 0.0, col, row, w.bound, w.mn, steps);
+      const double sr = res.zrNegative ? -1.0 : 1.0, si = res.ziNegative ? -1.0 : 1.0;
+      w.out[w.rowOffset[r] + w.colX[c]] = FinalColour(w, res.escaped, res.k, sr, si);
+    }
+  }
+  return steps;
 }
+
+uint32_t EscapeColourOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
+  const Job& job = *static_cast<const Job*>(context);
+  return job.colouring.escape(k, zrNegative, ziNegative, job.palette).value;
+}
+
+// Escape colours are tabulated for the first steps; later ones (only with
+// an iteration limit far above the panel's) are computed when needed.
+constexpr int64_t kTableSteps = 4096;
+
+// How long an idle worker keeps polling for the next render before it
+// sleeps: renders that follow each other closely then start at once.
+constexpr auto kSpin = std::chrono::microseconds(300);
 
 }  // namespace
 
 PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
                          int64_t mn, uint64_t* steps) {
   uint64_t local = 0;
-  IterateFn fn = Pick(rule);
-  PointResult r = fn(zr, zi, cr, ci, rule.bound, mn, local);
+  PointResult r = Pick(rule.formula, rule.measure)(zr, zi, cr, ci, rule.bound, mn, local);
   if (steps) *steps += local;
   return r;
 }
@@ -103,16 +119,29 @@ Engine::Engine(int threads) { StartWorkers(std::max(1, threads) - 1); }
 Engine::~Engine() { StopWorkers(); }
 
 void Engine::SetThreads(int threads) {
+  threads = std::max(1, threads);
+  if (threads == Threads()) return;
   StopWorkers();
-  StartWorkers(std::max(1, threads) - 1);
+  StartWorkers(threads - 1);
 }
 
-bool Engine::VectorAvailable() { return false; }
+bool Engine::VectorAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool available = __builtin_cpu_supports("avx2");
+  return available;
+#else
+  return false;
+#endif
+}
 
 void Engine::StartWorkers(int count) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  stopping_ = false;
-  for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen = generation_] { WorkerLoop(seen); });
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = false;
+  }
+  workers_.reserve(static_cast<size_t>(count));
+  const uint64_t seen = generation_.load();
+  for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
 }
 
 void Engine::StopWorkers() {
@@ -125,90 +154,114 @@ void Engine::StopWorkers() {
   workers_.clear();
 }
 
-void Engine::WorkerLoop(uint64_t seen) {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-      if (stopping_) return;
-      seen = generation_;
-    }
-    RunTasks();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (--busy_ == 0) done_.notify_all();
-    }
-  }
+uint64_t Engine::RunKernel() {
+  return vector_ ? RunVectorKernel(*work_) : RunScalarKernel(*work_);
 }
 
-void Engine::RunTasks() {
-  const Job& job = *job_;
-  IterateFn fn = Pick(job.rule);
-  const int chunksPerRow = static_cast<int>((usedColumns_.size() + kChunk - 1) / kChunk);
-  uint64_t steps = 0;
+void Engine::WorkerLoop(uint64_t seen) {
   for (;;) {
-    const int64_t t = nextTask_.fetch_add(1, std::memory_order_relaxed);
-    if (t >= taskCount_) break;
-    const int y = usedRows_[static_cast<size_t>(t / chunksPerRow)];
-    const size_t c0 = static_cast<size_t>(t % chunksPerRow) * kChunk;
-    const size_t c1 = std::min(usedColumns_.size(), c0 + kChunk);
-    const double rowValue = job.rows[static_cast<size_t>(y)];
-    uint32_t* line = out_ + static_cast<size_t>(y) * static_cast<size_t>(job.width);
-    for (size_t c = c0; c < c1; ++c) {
-      const int x = usedColumns_[c];
-      const double colValue = job.columns[static_cast<size_t>(x)];
-      PointResult r = job.gridIsStart
-                          ? fn(colValue, rowValue, job.cr, job.ci, job.rule.bound, job.mn, steps)
-                          : fn(0.0, 0.0, colValue, rowValue, job.rule.bound, job.mn, steps);
-      line[x] = ColourOf(job, r).value;
+    // Poll for a while, then sleep until the next render or the stop.
+    const auto spinUntil = std::chrono::steady_clock::now() + kSpin;
+    int polls = 0;
+    while (generation_.load(std::memory_order_acquire) == seen) {
+      QUORIX_PAUSE();
+      if (++polls % 64 == 0 && std::chrono::steady_clock::now() > spinUntil) break;
     }
+    if (generation_.load(std::memory_order_acquire) == seen) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      sleepers_.fetch_add(1);
+      wake_.wait(lock, [&] { return stopping_ || generation_.load() != seen; });
+      sleepers_.fetch_sub(1);
+      if (stopping_) return;
+    }
+    seen = generation_.load(std::memory_order_acquire);
+    steps_.fetch_add(RunKernel(), std::memory_order_relaxed);
+    running_.fetch_sub(1, std::memory_order_acq_rel);
   }
-  steps_.fetch_add(steps, std::memory_order_relaxed);
 }
 
 void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& waitHook) {
   lastSteps_ = 0;
   if (job.mn < 0) return;  // no step runs, so no pixel is written
-  usedColumns_.clear();
-  usedRows_.clear();
-  for (int x = 0; x < job.width; ++x)
-    if (job.columnUsed[static_cast<size_t>(x)]) usedColumns_.push_back(x);
-  for (int y = 0; y < job.height; ++y)
-    if (job.rowUsed[static_cast<size_t>(y)]) usedRows_.push_back(y);
-  if (usedColumns_.empty() || usedRows_.empty()) return;
 
-  job_ = &job;
-  out_ = out;
-  const int64_t chunksPerRow = static_cast<int64_t>((usedColumns_.size() + kChunk - 1) / kChunk);
-  taskCount_ = chunksPerRow * static_cast<int64_t>(usedRows_.size());
-  nextTask_.store(0);
-  steps_.store(0);
-
-  if (workers_.empty()) {
-    RunTasks();
-  } else {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      busy_ = static_cast<int>(workers_.size());
-      ++generation_;
+  // The used columns and rows, packed.
+  colValue_.clear();
+  colX_.clear();
+  rowValue_.clear();
+  rowOffset_.clear();
+  for (int x = 0; x < job.width; ++x) {
+    if (job.columnUsed[static_cast<size_t>(x)]) {
+      colValue_.push_back(job.columns[static_cast<size_t>(x)]);
+      colX_.push_back(x);
     }
-    wake_.notify_all();
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (busy_ != 0) {
-      if (waitHook) {
-        if (!done_.wait_for(lock, std::chrono::milliseconds(10), [&] { return busy_ == 0; })) {
-          lock.unlock();
-          waitHook();
-          lock.lock();
-        }
-      } else {
-        done_.wait(lock, [&] { return busy_ == 0; });
+  }
+  for (int y = 0; y < job.height; ++y) {
+    if (job.rowUsed[static_cast<size_t>(y)]) {
+      rowValue_.push_back(job.rows[static_cast<size_t>(y)]);
+      rowOffset_.push_back(static_cast<int64_t>(y) * job.width);
+    }
+  }
+  if (colX_.empty() || rowOffset_.empty()) return;
+
+  // The escape colour of every early step, for every sign pair.
+  const int64_t tableSteps = std::min<int64_t>(job.mn + 1, kTableSteps);
+  escapeTable_.resize(static_cast<size_t>(tableSteps) * 4);
+  for (int64_t k = 0; k < tableSteps; ++k)
+    for (int s = 0; s < 4; ++s)
+      escapeTable_[static_cast<size_t>(k * 4 + s)] =
+          job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+
+  Work w;
+  w.colValue = colValue_.data();
+  w.rowValue = rowValue_.data();
+  w.colX = colX_.data();
+  w.rowOffset = rowOffset_.data();
+  w.cols = static_cast<int64_t>(colX_.size());
+  w.rows = static_cast<int64_t>(rowOffset_.size());
+  w.points = w.cols * w.rows;
+  w.gridIsStart = job.gridIsStart;
+  w.cr = job.cr;
+  w.ci = job.ci;
+  w.bound = job.rule.bound;
+  w.mn = job.mn;
+  w.formula = job.rule.formula;
+  w.measure = job.rule.measure;
+  w.out = out;
+  w.escapeTable = escapeTable_.data();
+  w.tableSteps = tableSteps;
+  w.escapeColour = &EscapeColourOf;
+  w.context = &job;
+  w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
+  nextPoint_ = 0;
+  w.nextPoint = &nextPoint_;
+
+  work_ = &w;
+  vector_ = path_ != Path::Scalar && VectorAvailable();
+  steps_.store(0, std::memory_order_relaxed);
+  const int workers = static_cast<int>(workers_.size());
+  if (workers > 0) {
+    running_.store(workers, std::memory_order_relaxed);
+    generation_.fetch_add(1);
+    if (sleepers_.load() > 0) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      wake_.notify_all();
+    }
+  }
+  uint64_t steps = RunKernel();
+  if (workers > 0) {
+    // The queue is empty; wait for the points still in the workers' hands.
+    auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+    int polls = 0;
+    while (running_.load(std::memory_order_acquire) != 0) {
+      QUORIX_PAUSE();
+      if (waitHook && ++polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
+        waitHook();
+        nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
       }
     }
   }
-  lastSteps_ = steps_.load();
-  job_ = nullptr;
-  out_ = nullptr;
+  lastSteps_ = steps + steps_.load(std::memory_order_relaxed);
+  work_ = nullptr;
 }
 
 }  // namespace render

@@ -57,6 +57,8 @@ struct Job {
 
 enum class Path { Auto, Scalar, Vector };
 
+struct Work;
+
 class Engine {
  public:
   // The engine all commands share (workers = hardware threads).
@@ -68,17 +70,20 @@ class Engine {
   Engine& operator=(const Engine&) = delete;
 
   // Renders the job; out holds width * height colour words, row-major, of
-  // which only used (column, row) pairs are written. While the workers
-  // run, the calling thread calls waitHook now and then (if set).
+  // which only used (column, row) pairs are written. While the calling
+  // thread waits for the workers it calls waitHook now and then (if set).
+  // Allocates nothing once its buffers have grown to the job's size.
   void Render(const Job& job, uint32_t* out, const std::function<void()>& waitHook = {});
 
   int Threads() const { return static_cast<int>(workers_.size()) + 1; }
   // Changes the number of threads (1 = the calling thread alone).
   void SetThreads(int threads);
 
+  // Forces a path (tests); Vector falls back to Scalar where the processor
+  // lacks AVX2.
   void SetPath(Path path) { path_ = path; }
   Path CurrentPath() const { return path_; }
-  // Whether the vector path can run on this processor.
+  // Whether the AVX2 path can run on this processor.
   static bool VectorAvailable();
 
   // Iteration steps the last render computed (a benchmark counter).
@@ -88,23 +93,28 @@ class Engine {
   void StartWorkers(int count);
   void StopWorkers();
   void WorkerLoop(uint64_t seen);
-  void RunTasks();
+  uint64_t RunKernel();
 
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::condition_variable done_;
-  uint64_t generation_ = 0;
+  std::atomic<uint64_t> generation_{0};
+  std::atomic<int> sleepers_{0};
+  std::atomic<int> running_{0};
   bool stopping_ = false;
-  int busy_ = 0;
 
-  const Job* job_ = nullptr;
-  uint32_t* out_ = nullptr;
-  std::vector<int> usedColumns_;
-  std::vector<int> usedRows_;
-  std::atomic<int64_t> nextTask_{0};
-  int64_t taskCount_ = 0;
+  // The current render, read by the workers between a generation change
+  // and their running_ decrement.
+  const Work* work_ = nullptr;
+  bool vector_ = false;
   std::atomic<uint64_t> steps_{0};
+
+  // Buffers reused from render to render.
+  std::vector<double> colValue_, rowValue_;
+  std::vector<int64_t> colX_, rowOffset_;
+  std::vector<uint32_t> escapeTable_;
+  int64_t nextPoint_ = 0;
+
   uint64_t lastSteps_ = 0;
   Path path_ = Path::Auto;
 };

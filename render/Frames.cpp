@@ -1,6 +1,8 @@
 #include "render/Frames.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "framework/core/Random.h"
@@ -32,15 +34,8 @@ fw::Picture& Backdrop(MWModel& w) { return fw::Deref(w.CVBackdrop, "CVBackdrop")
 
 // The clearing step: every command leaves the drawing colour at fully
 // transparent black and the whole picture transparent.
-void Clear(MWModel& w, bool fillCanvasFirst) {
-  if (fillCanvasFirst) {
-    fw::Graphics& g = Backdrop(w).Graphics();
-    g.SetDrawingColor(fw::colors::kTransparentBlack);
-    fw::Canvas& canvas = fw::Deref(w.QuorixCV(), "QuorixCV");
-    g.FillRect(0, 0, static_cast<double>(canvas.Width()), static_cast<double>(canvas.Height()));
-  } else {
-    Backdrop(w).Graphics().SetDrawingColor(fw::colors::kTransparentBlack);
-  }
+void Clear(MWModel& w) {
+  Backdrop(w).Graphics().SetDrawingColor(fw::colors::kTransparentBlack);
   fw::Picture& picture = Backdrop(w);
   picture.Graphics().ClearRect(0, 0, static_cast<double>(picture.Width()),
                                static_cast<double>(picture.Height()));
@@ -49,24 +44,44 @@ void Clear(MWModel& w, bool fillCanvasFirst) {
 // Runs the job on the shared engine and puts the result into the picture.
 // The engine works in a scratch buffer, so a repaint that the cooperative
 // yield lets through while the workers run never reads a half-written word.
+// Called on the user-interface thread only; its buffers are reused.
 void Compute(const Job& job, fw::Picture& picture) {
-  static std::vector<uint32_t> scratch;  // user-interface thread only
+  static std::vector<uint32_t> scratch;
+  static std::vector<std::pair<int, int>> spans;  // runs of used columns
   const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
   if (scratch.size() < size) scratch.resize(size);
   Engine::Shared().Render(job, scratch.data(), [] { fw::RuntimeBackgroundTask(); });
   if (job.mn < 0) return;
+  spans.clear();
+  for (int x = 0; x < job.width;) {
+    if (!job.columnUsed[static_cast<size_t>(x)]) {
+      ++x;
+      continue;
+    }
+    const int first = x;
+    while (x < job.width && job.columnUsed[static_cast<size_t>(x)]) ++x;
+    spans.emplace_back(first, x);
+  }
   uint32_t* data = picture.Data();
   for (int y = 0; y < job.height; ++y) {
     if (!job.rowUsed[static_cast<size_t>(y)]) continue;
     const size_t line = static_cast<size_t>(y) * static_cast<size_t>(job.width);
-    for (int x = 0; x < job.width; ++x)
-      if (job.columnUsed[static_cast<size_t>(x)]) data[line + x] = scratch[line + x];
+    for (const auto& [first, end] : spans)
+      std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(line + first),
+                scratch.begin() + static_cast<std::ptrdiff_t>(line + end), data + line + first);
   }
 }
 
 void Show(MWModel& w) {
   fw::Deref(w.QuorixCV(), "QuorixCV").SetBackdrop(w.CVBackdrop);
   fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
+}
+
+// The job of the render now running; its buffers are reused from render to
+// render (user-interface thread only).
+Job& ReusedJob() {
+  static Job job;
+  return job;
 }
 
 void SizeJob(Job& job, const fw::Picture& picture) {
@@ -106,11 +121,12 @@ int64_t LastWhere(int64_t lo, int64_t hi, Pred pred) {
 const JuliaConstant& JuliaConstantAt(int64_t k) { return kJuliaConstants.at(static_cast<size_t>(k)); }
 
 void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command) {
-  Job job;
+  Job& job = ReusedJob();
   job.rule = command.rule;
   job.colouring = command.colouring;
+  job.gridIsStart = false;
   job.palette = DrawPalette(w);
-  Clear(w, command.fillBeforeClear);
+  Clear(w);
 
   // The cooperative yield lets no user input through, so the parameters
   // cannot change while the render runs: read them once.
@@ -147,14 +163,14 @@ void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command) {
 
 void RunJuliaFrame(MWModel& w, const JuliaCommand& command) {
   const JuliaConstant& c = JuliaConstantAt(fw::System::Random().InRange(0, 9));
-  Job job;
+  Job& job = ReusedJob();
   job.rule = command.rule;
   job.colouring = command.colouring;
   job.gridIsStart = true;
   job.cr = c.re;
   job.ci = c.im;
   job.palette = DrawPalette(w);
-  Clear(w, false);
+  Clear(w);
 
   const int64_t n = w.mpixcel;
   job.mn = w.mn;

@@ -15,7 +15,6 @@ struct MandelbrotCommand {
   Colouring colouring;
   bool storesPointInWindow = true;  // c kept in ma/mb (false: in locals)
   bool verticalOffset = true;       // oy = trunc(250 - mpixcel / 2)
-  bool fillBeforeClear = false;     // fill the canvas-sized rectangle first
 };
 
 struct JuliaCommand {
