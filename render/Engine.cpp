@@ -109,6 +109,20 @@ PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double
   return r;
 }
 
+void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, double ci) {
+  if (path != Path::Scalar && Engine::VectorAvailable()) {
+    VectorStepOnce(formula, zr, zi, cr, ci);
+    return;
+  }
+  const double rr = zr * zr, ii = zi * zi;
+  switch (formula) {
+    case Formula::Square: Step<Formula::Square>(zr, zi, rr, ii, cr, ci); break;
+    case Formula::Cube: Step<Formula::Cube>(zr, zi, rr, ii, cr, ci); break;
+    case Formula::Fourth: Step<Formula::Fourth>(zr, zi, rr, ii, cr, ci); break;
+    case Formula::Fifth: Step<Formula::Fifth>(zr, zi, rr, ii, cr, ci); break;
+  }
+}
+
 Engine& Engine::Shared() {
   static Engine engine(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   return engine;

@@ -132,4 +132,9 @@ struct PointResult {
 PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
                          int64_t mn, uint64_t* steps = nullptr);
 
+// One update step z <- f(z) + c through the code of the given path (the
+// AVX2 path only where available): lets tests check the evaluation order
+// of each kernel.
+void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, double ci);
+
 }  // namespace render

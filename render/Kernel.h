@@ -50,6 +50,8 @@ inline constexpr int64_t kBatch = 64;
 // Runs the AVX2 kernel on the shared queue until it is empty; returns the
 // iteration steps computed. Defined in render/avx2/.
 uint64_t RunVectorKernel(const Work& work);
+// One update step in every lane of a vector; returns lane 0's result.
+void VectorStepOnce(Formula formula, double& zr, double& zi, double cr, double ci);
 
 namespace {
 

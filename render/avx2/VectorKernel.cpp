@@ -174,4 +174,17 @@ uint64_t RunVectorKernel(const Work& w) {
   return 0;
 }
 
+void VectorStepOnce(Formula formula, double& zr, double& zi, double cr, double ci) {
+  V4 r = Splat(zr), i = Splat(zi);
+  const V4 rr = r * r, ii = i * i, a = Splat(cr), b = Splat(ci);
+  switch (formula) {
+    case Formula::Square: Step<Formula::Square>(r, i, rr, ii, a, b); break;
+    case Formula::Cube: Step<Formula::Cube>(r, i, rr, ii, a, b); break;
+    case Formula::Fourth: Step<Formula::Fourth>(r, i, rr, ii, a, b); break;
+    case Formula::Fifth: Step<Formula::Fifth>(r, i, rr, ii, a, b); break;
+  }
+  zr = r[0];
+  zi = i[0];
+}
+
 }  // namespace render

@@ -1,0 +1,329 @@
+// Every render command against its literal loops: the same pixels and the
+// same ma, mb, bit for bit, on the AVX2 path and on the scalar path.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/core/Random.h"
+#include "framework/core/Runtime.h"
+#include "oracle/LiteralRender.h"
+#include "oracle/TestWindow.h"
+#include "render/Engine.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+namespace {
+
+using Action = void (MWModel::*)(fw::PushButton*);
+using Literal = void (*)(MWModel&);
+
+struct Command {
+  const char* name;
+  Action fast;
+  Literal literal;
+  bool julia;
+};
+
+const Command kCommands[] = {
+    {"Quorix0", &MWModel::QuorixPB0_Action, &oracle::Quorix0, false},
+    {"Quorix1", &MWModel::QuorixPB1_Action, &oracle::Quorix1, false},
+    {"Quorix2", &MWModel::QuorixPB2_Action, &oracle::Quorix2, false},
+    {"Quorix3", &MWModel::QuorixPB3_Action, &oracle::Quorix3, false},
+    {"Quorix4", &MWModel::QuorixPB4_Action, &oracle::Quorix4, false},
+    {"Julia0", &MWModel::QuorixPB5_Action, &oracle::Julia0, true},
+    {"Julia1", &MWModel::QuorixPB6_Action, &oracle::Julia1, true},
+    {"Quorix7", &MWModel::QuorixPB7_Action, &oracle::Quorix7, false},
+    {"Quorix8", &MWModel::QuorixPB8_Action, &oracle::Quorix8, false},
+    {"Quorix9", &MWModel::QuorixPB9_Action, &oracle::Quorix9, false},
+};
+
+struct View {
+  int64_t mn;
+  double mw;
+  int64_t mpixcel;
+  int64_t colorSet;
+  int64_t juliaPick;  // Julia commands only
+  bool heavy;         // skipped under the sanitizers
+};
+
+// A seed of the shared generator whose first InRange(0, 9) is pick.
+uint64_t SeedForPick(int64_t pick) {
+  for (uint64_t seed = 1;; ++seed) {
+    fw::Random r(seed);
+    if (r.InRange(0, 9) == pick) return seed;
+  }
+}
+
+bool SameDouble(double a, double b) {
+  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+// Renders with the literal loops and with the engine on each path from the
+// same generator state and compares everything the render leaves behind.
+void ExpectSameAsLiteral(const Command& c, const View& v) {
+  const uint64_t seed = c.julia ? SeedForPick(v.juliaPick) : 1234;
+  auto prepare = [&](TestWindow& w) {
+    w.mn = v.mn;
+    w.mw = v.mw;
+    w.mpixcel = v.mpixcel;
+    w.selectColorSet = v.colorSet;
+    fw::System::Random().Seed(seed);
+  };
+  TestWindow slow;
+  prepare(slow);
+  c.literal(slow);
+
+  auto& engine = render::Engine::Shared();
+  std::vector<render::Path> paths = {render::Path::Scalar};
+  if (render::Engine::VectorAvailable()) paths.push_back(render::Path::Vector);
+  for (render::Path path : paths) {
+    SCOPED_TRACE(path == render::Path::Scalar ? "scalar path" : "vector path");
+    engine.SetPath(path);
+    TestWindow fast;
+    prepare(fast);
+    (fast.*c.fast)(nullptr);
+    engine.SetPath(render::Path::Auto);
+
+    const uint32_t* a = fast.CVBackdrop->Data();
+    const uint32_t* b = slow.CVBackdrop->Data();
+    if (std::memcmp(a, b, 500 * 500 * sizeof(uint32_t)) != 0) {
+      for (int i = 0; i < 500 * 500; ++i) {
+        if (a[i] != b[i]) {
+          ADD_FAILURE() << "first differing pixel (" << i % 500 << ", " << i / 500 << "): engine "
+                        << std::hex << a[i] << ", literal " << b[i];
+          break;
+        }
+      }
+    }
+    EXPECT_TRUE(SameDouble(fast.ma, slow.ma)) << fast.ma << " vs " << slow.ma;
+    EXPECT_TRUE(SameDouble(fast.mb, slow.mb)) << fast.mb << " vs " << slow.mb;
+    EXPECT_EQ(fast.CVBackdrop->Graphics().DrawingColor(), slow.CVBackdrop->Graphics().DrawingColor());
+    EXPECT_EQ(fast.canvas.refreshes, slow.canvas.refreshes);
+    // The generator advanced alike (one Julia pick and 16 palette draws).
+    EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), [&] {
+      fw::Random r(seed);
+      for (int n = 0; n < (c.julia ? 17 : 16); ++n) r.InRange(0, 15);
+      return r.InRange(0, 1 << 30);
+    }());
+  }
+}
+
+std::string ViewName(const View& v) {
+  std::string s = "mn" + std::to_string(v.mn) + "_mw" + std::to_string(static_cast<int>(v.mw * 10)) +
+                  "_px" + std::to_string(v.mpixcel) + "_set" + std::to_string(v.colorSet);
+  for (char& ch : s)
+    if (ch == '-') ch = 'm';
+  return s;
+}
+
+// Views of the Mandelbrot-type frame: defaults, odd limits and grids, grids
+// larger than the picture, deep views at mn 1000 where most points cycle,
+// and values outside the panel's ranges.
+const View kMandelbrotViews[] = {
+    {100, 4.0, 500, 0, 0, false},  {11, 4.0, 500, 2, 0, false},   {0, 4.0, 500, 1, 0, false},
+    {50, 4.0, 251, 3, 0, false},   {40, 4.0, 1001, 4, 0, false},  {30, 3.0, 2000, 0, 0, false},
+    {20, 4.0, 0, 0, 0, false},     {20, 4.0, -5, 0, 0, false},    {-3, 4.0, 500, 0, 0, false},
+    {25, 0.0, 500, 2, 0, false},   {101, 4.0, 250, 1, 0, false},  {1000, 0.3, 120, 0, 0, false},
+    {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},  {1000, 4.0, 500, 4, 0, true},
+    {999, 0.3, 251, 2, 0, true},
+};
+
+// Views of the Julia frame (mpixcel is the grid's half-width N).
+const View kJuliaViews[] = {
+    {11, 0, 251, 1, 3, false}, {10, 0, 2000, 0, 9, false}, {5, 0, 0, 0, 4, false},
+    {5, 0, -3, 0, 1, false},   {-1, 0, 500, 0, 2, false},  {25, 0, 7, 2, 6, false},
+    {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true}, {333, 0, 301, 4, 8, true},
+};
+
+class MandelbrotCommandVsLiteral : public testing::TestWithParam<std::tuple<int, View>> {};
+
+TEST_P(MandelbrotCommandVsLiteral, SamePictureAndSameMaMb) {
+  const auto& [index, view] = GetParam();
+  if (view.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
+  ExpectSameAsLiteral(kCommands[index], view);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, MandelbrotCommandVsLiteral,
+    testing::Combine(testing::Values(0, 1, 2, 3, 4, 7, 8, 9), testing::ValuesIn(kMandelbrotViews)),
+    [](const auto& info) {
+      return std::string(kCommands[std::get<0>(info.param)].name) + "_" +
+             ViewName(std::get<1>(info.param));
+    });
+
+class JuliaCommandVsLiteral : public testing::TestWithParam<std::tuple<int, View>> {};
+
+TEST_P(JuliaCommandVsLiteral, SamePicture) {
+  const auto& [index, view] = GetParam();
+  if (view.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
+  ExpectSameAsLiteral(kCommands[index], view);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, JuliaCommandVsLiteral, testing::Combine(testing::Values(5, 6), testing::ValuesIn(kJuliaViews)),
+    [](const auto& info) {
+      return std::string(kCommands[std::get<0>(info.param)].name) + "_" +
+             ViewName(std::get<1>(info.param)) + "_pick" + std::to_string(std::get<1>(info.param).juliaPick);
+    });
+
+// Every constant of the table, at the default grid.
+class JuliaConstantVsLiteral : public testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(JuliaConstantVsLiteral, SamePicture) {
+  const auto& [index, pick] = GetParam();
+  ExpectSameAsLiteral(kCommands[index], View{100, 0, kSanitized ? 120 : 500, pick % 5, pick, false});
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryConstant, JuliaConstantVsLiteral,
+                         testing::Combine(testing::Values(5, 6), testing::Range(0, 10)));
+
+// --- Figures of single commands -------------------------------------------
+
+struct Rendered {
+  TestWindow w;
+  Palette palette{};
+  uint32_t At(int x, int y) const { return w.CVBackdrop->Data()[y * 500 + x]; }
+  uint32_t P(int n) const { return palette[static_cast<size_t>(n)].value; }
+};
+
+// Renders with the given command from a known generator state and records
+// the palette that render drew.
+void Render(Rendered& r, Action action, bool julia, uint64_t seed) {
+  fw::System::Random().Seed(seed);
+  if (julia) fw::System::Random().InRange(0, 9);
+  for (auto& entry : r.palette) entry = r.w.ColorSetChange(r.w.selectColorSet);
+  fw::System::Random().Seed(seed);
+  (r.w.*action)(nullptr);
+}
+
+constexpr uint32_t kClear = 0xFF000000u;
+constexpr uint32_t kBlack = 0x00000000u;
+
+TEST(Quorix3Figures, SkewedMeasureBreaksTheMirrorSymmetry) {
+  Rendered r;
+  Render(r, &MWModel::QuorixPB3_Action, false, 21);
+  EXPECT_EQ(r.At(400, 400), kClear);   // 1.44 + 1.44 + 1.44 > 4 at step 0
+  EXPECT_EQ(r.At(400, 100), r.P(1));   // 1.44 + 1.44 - 1.44: escapes at step 1
+  EXPECT_EQ(r.At(0, 499), r.P(1));     // 3.984064 at step 0 is not above 4
+  EXPECT_EQ(r.At(0, 0), kClear);
+  EXPECT_EQ(r.At(250, 250), kBlack);
+  EXPECT_EQ(r.w.ma, 2.0);
+  EXPECT_EQ(r.w.mb, 2.0);
+  int asymmetric = 0;
+  for (int y = 0; y < 250; ++y)
+    for (int x = 0; x < 500; ++x) asymmetric += r.At(x, y) != r.At(x, 500 - y) ? 1 : 0;
+  EXPECT_GT(asymmetric, 1000);
+}
+
+TEST(Quorix4Figures, SignColoursNoOffsetAndMaMbUntouched) {
+  Rendered r;
+  r.w.mn = 11;
+  Render(r, &MWModel::QuorixPB4_Action, false, 22);
+  EXPECT_EQ(r.At(0, 0), r.P(1));      // escapes at step 1 with z = -2 + 6i
+  EXPECT_EQ(r.At(100, 100), r.P(0));  // z = -2.5824 - 5.232i: both below 0
+  EXPECT_EQ(r.At(100, 400), r.P(1));  // z = -2.5824 + 5.232i
+  EXPECT_EQ(r.At(250, 250), r.P(8));  // never escapes, odd limit
+  EXPECT_EQ(r.w.ma, -1.0);
+  EXPECT_EQ(r.w.mb, 1.0);
+}
+
+TEST(Quorix4Figures, QuarterGridSitsInTheTopLeftCorner) {
+  Rendered r;
+  r.w.mpixcel = 250;
+  Render(r, &MWModel::QuorixPB4_Action, false, 23);
+  EXPECT_NE(r.At(0, 0), kClear);
+  EXPECT_NE(r.At(250, 250), kClear);
+  EXPECT_EQ(r.At(251, 0), kClear);
+  EXPECT_EQ(r.At(0, 251), kClear);
+  EXPECT_EQ(r.At(300, 300), kClear);
+}
+
+TEST(Quorix4Figures, MeasureOfExactlyTenHasNotEscaped) {
+  // mw 6, mpixcel 6: grid point (4, 6) is c = 1 + 3i, and step 0 gives
+  // z = 1 + 3i with the measure 10.0 exactly.
+  for (render::Path path : {render::Path::Scalar, render::Path::Vector}) {
+    render::Engine::Shared().SetPath(path);
+    Rendered r;
+    r.w.mw = 6.0;
+    r.w.mpixcel = 6;
+    r.w.mn = 0;
+    Render(r, &MWModel::QuorixPB4_Action, false, 24);
+    EXPECT_EQ(r.At(4, 6), kBlack);  // not escaped at step 0
+    EXPECT_EQ(r.At(0, 0), r.P(0));  // c = -3 - 3i: measure 18 escapes at once
+  }
+  render::Engine::Shared().SetPath(render::Path::Auto);
+}
+
+TEST(Julia1Figures, DiffersFromJulia0OnlyInTheUpperBands) {
+  const uint64_t seed = SeedForPick(2);
+  Rendered j0, j1;
+  Render(j0, &MWModel::QuorixPB5_Action, true, seed);
+  Render(j1, &MWModel::QuorixPB6_Action, true, seed);
+  ASSERT_EQ(j0.palette, j1.palette);
+  EXPECT_EQ(j0.At(250, 250), j0.P(1));  // escapes at step 9
+  EXPECT_EQ(j1.At(250, 250), j1.P(9));
+  EXPECT_EQ(j0.At(250, 0), j0.P(5));  // escapes at step 13
+  EXPECT_EQ(j1.At(250, 0), j1.P(13));
+  int differing = 0;
+  for (int y = 0; y < 500; ++y) {
+    for (int x = 0; x < 500; ++x) {
+      const uint32_t a = j0.At(x, y), b = j1.At(x, y);
+      if (a == b) continue;
+      ++differing;
+      // Julia1 wrote palette(8 + r) where Julia0 wrote its band r of 8.
+      bool explained = false;
+      for (int band = 0; band < 8; ++band)
+        explained |= b == j1.P(8 + band) && a == (band == 0 ? kClear : j0.P(band));
+      ASSERT_TRUE(explained) << "pixel (" << x << ", " << y << ")";
+    }
+  }
+  EXPECT_GT(differing, 0);
+}
+
+TEST(CommandFigures, MaMbAfterRender) {
+  // The point-storing commands leave the last column's and row's point;
+  // the Julia commands and Quorix4 leave ma and mb alone.
+  for (const Command& c : kCommands) {
+    SCOPED_TRACE(c.name);
+    TestWindow w;
+    w.mn = 10;
+    w.mpixcel = 50;
+    (w.*c.fast)(nullptr);
+    const bool keeps = c.julia || std::string(c.name) == "Quorix4";
+    EXPECT_EQ(w.ma, keeps ? -1.0 : 2.0);
+    EXPECT_EQ(w.mb, keeps ? 1.0 : 2.0);
+    EXPECT_EQ(w.canvas.refreshes, 1);
+    EXPECT_EQ(w.CVBackdrop->Graphics().DrawingColor(), fw::Color(kClear));
+  }
+}
+
+TEST(CommandFigures, NilBackdropRaisesAfterThePaletteDraw) {
+  for (const Command& c : kCommands) {
+    SCOPED_TRACE(c.name);
+    TestWindow w;
+    w.CVBackdrop.reset();
+    fw::System::Random().Seed(5);
+    EXPECT_THROW((w.*c.fast)(nullptr), fw::NilObjectException);
+    // 16 palette draws (and the Julia pick) were made before the failure.
+    fw::Random r(5);
+    for (int n = 0; n < (c.julia ? 17 : 16); ++n) r.InRange(0, 15);
+    EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), r.InRange(0, 1 << 30));
+    EXPECT_EQ(w.canvas.refreshes, 0);
+    EXPECT_EQ(w.ma, -1.0);
+  }
+}
+
+}  // namespace
