@@ -1,46 +1,78 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "framework/core/Random.h"
 #include "oracle/LiteralRender.h"
 #include "oracle/TestWindow.h"
 #include "render/Engine.h"
+#include "render/Frames.h"
 
 namespace {
 
-// Renders with the fast engine; args: mn, mpixcel, threads (0 = all).
-template <void (MWModel::*Command)(fw::PushButton*)>
+// The Julia commands render the constant of this index in every run: the
+// generator is seeded before each iteration with a seed whose first pick
+// is this index.
+constexpr int64_t kJuliaPick = 0;
+
+uint64_t SeedForPick(int64_t pick) {
+  for (uint64_t seed = 1;; ++seed) {
+    fw::Random r(seed);
+    if (r.InRange(0, 9) == pick) return seed;
+  }
+}
+
+const uint64_t kSeed = SeedForPick(kJuliaPick);
+
+int AllThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+void Label(benchmark::State& state, bool julia) {
+  if (julia) {
+    const auto& c = render::JuliaConstantAt(kJuliaPick);
+    state.SetLabel("c = " + std::to_string(c.re) + " + " + std::to_string(c.im) + "i");
+  }
+}
+
+// Renders with the engine; args: mn, mpixcel, threads (0 = all).
+template <void (MWModel::*Command)(fw::PushButton*), bool Julia>
 void BM_Fast(benchmark::State& state) {
   TestWindow w;
   auto& engine = render::Engine::Shared();
-  const int all = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  engine.SetThreads(state.range(2) == 0 ? all : static_cast<int>(state.range(2)));
+  engine.SetThreads(state.range(2) == 0 ? AllThreads() : static_cast<int>(state.range(2)));
   uint64_t steps = 0;
   for (auto _ : state) {
+    fw::System::Random().Seed(kSeed);
     w.mn = state.range(0);
     w.mpixcel = state.range(1);
     (w.*Command)(nullptr);
     steps += engine.LastSteps();
   }
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
-  engine.SetThreads(all);
+  state.counters["threads"] = engine.Threads();
+  Label(state, Julia);
+  engine.SetThreads(AllThreads());
 }
 
-template <void (*Literal)(MWModel&)>
+template <void (*Literal)(MWModel&), bool Julia>
 void BM_Literal(benchmark::State& state) {
   TestWindow w;
   for (auto _ : state) {
+    fw::System::Random().Seed(kSeed);
     w.mn = state.range(0);
     w.mpixcel = state.range(1);
     Literal(w);
   }
+  Label(state, Julia);
 }
 
 void FastArgs(benchmark::internal::Benchmark* b) {
-  for (int64_t threads : {0, 1}) {
-    b->Args({100, 500, threads});
-    b->Args({1000, 500, threads});
-  }
-  b->Args({1000, 2000, 0});
+  b->Args({100, 500, 0})->Args({1000, 500, 0})->Args({1000, 2000, 0});
+  b->ArgNames({"mn", "mpixcel", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void SingleThreadArgs(benchmark::internal::Benchmark* b) {
+  b->Args({100, 500, 1})->Args({1000, 500, 1});
   b->ArgNames({"mn", "mpixcel", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
@@ -50,9 +82,20 @@ void LiteralArgs(benchmark::internal::Benchmark* b) {
 
 }  // namespace
 
-BENCHMARK(BM_Fast<&MWModel::QuorixPB0_Action>)->Name("Quorix0/fast")->Apply(FastArgs);
-BENCHMARK(BM_Literal<&oracle::Quorix0>)->Name("Quorix0/literal")->Apply(LiteralArgs);
-BENCHMARK(BM_Fast<&MWModel::QuorixPB5_Action>)->Name("Julia0/fast")->Apply(FastArgs);
-BENCHMARK(BM_Literal<&oracle::Julia0>)->Name("Julia0/literal")->Apply(LiteralArgs);
+#define QUORIX_BENCH(name, pb, literal, julia)                                                   \
+  BENCHMARK(BM_Fast<&MWModel::pb, julia>)->Name(name "/fast")->Apply(FastArgs);                  \
+  BENCHMARK(BM_Literal<&oracle::literal, julia>)->Name(name "/literal")->Apply(LiteralArgs);
+
+BENCHMARK(BM_Fast<&MWModel::QuorixPB0_Action, false>)->Name("Quorix0/fast")->Apply(SingleThreadArgs);
+QUORIX_BENCH("Quorix0", QuorixPB0_Action, Quorix0, false)
+QUORIX_BENCH("Quorix1", QuorixPB1_Action, Quorix1, false)
+QUORIX_BENCH("Quorix2", QuorixPB2_Action, Quorix2, false)
+QUORIX_BENCH("Quorix3", QuorixPB3_Action, Quorix3, false)
+QUORIX_BENCH("Quorix4", QuorixPB4_Action, Quorix4, false)
+QUORIX_BENCH("Julia0", QuorixPB5_Action, Julia0, true)
+QUORIX_BENCH("Julia1", QuorixPB6_Action, Julia1, true)
+QUORIX_BENCH("Quorix7", QuorixPB7_Action, Quorix7, false)
+QUORIX_BENCH("Quorix8", QuorixPB8_Action, Quorix8, false)
+QUORIX_BENCH("Quorix9", QuorixPB9_Action, Quorix9, false)
 
 BENCHMARK_MAIN();

@@ -220,10 +220,13 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
   // The escape colour of every early step, for every sign pair.
   const int64_t tableSteps = std::min<int64_t>(job.mn + 1, kTableSteps);
   escapeTable_.resize(static_cast<size_t>(tableSteps) * 4);
-  for (int64_t k = 0; k < tableSteps; ++k)
+  bool usesSigns = false;
+  for (int64_t k = 0; k < tableSteps; ++k) {
+    uint32_t* entry = &escapeTable_[static_cast<size_t>(k * 4)];
     for (int s = 0; s < 4; ++s)
-      escapeTable_[static_cast<size_t>(k * 4 + s)] =
-          job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+      entry[s] = job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+    usesSigns = usesSigns || entry[1] != entry[0] || entry[2] != entry[0] || entry[3] != entry[0];
+  }
 
   Work w;
   w.colValue = colValue_.data();
@@ -245,6 +248,8 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
   w.tableSteps = tableSteps;
   w.escapeColour = &EscapeColourOf;
   w.context = &job;
+  // Beyond the table the signs are always passed on.
+  w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
   w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
   nextPoint_ = 0;
   w.nextPoint = &nextPoint_;

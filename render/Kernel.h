@@ -39,6 +39,7 @@ struct Work {
   int64_t tableSteps = 0;
   uint32_t (*escapeColour)(const void* context, int64_t k, bool zrNegative, bool ziNegative) = nullptr;
   const void* context = nullptr;
+  bool escapeUsesSigns = true;  // false: the signs never change the colour
   uint32_t lastStepColour = 0;
 
   int64_t* nextPoint = nullptr;  // shared queue head, advanced atomically

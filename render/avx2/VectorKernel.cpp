@@ -1,9 +1,12 @@
-// The AVX2 kernel (this file alone is compiled with -mavx2). Each of four
-// interleaved vectors iterates four points; a lane whose point finishes
-// (escaped, reached the limit, or caught in an exact cycle) writes its
-// colour and takes the next point from the queue at once, so no lane idles
-// while slow points run on. Every lane performs the same IEEE double
-// operations in the same order as the scalar loop, none fused.
+// The AVX2 kernel (this file alone is compiled with -mavx2). Work comes
+// from the shared queue in batches. A first short pass runs each batch in
+// groups of 16 points (four interleaved vectors) for a few steps, which
+// settles most points outside the set without any per-lane bookkeeping.
+// The points it leaves go to a lane-refill loop: each lane whose point
+// finishes (escaped, reached the limit, or caught in an exact cycle) writes
+// its colour and takes the next point at once, so no lane idles while slow
+// points run on. Every lane performs the same IEEE double operations in the
+// same order as the scalar loop, none fused.
 #include <immintrin.h>
 
 #include "render/Kernel.h"
@@ -14,10 +17,16 @@ namespace {
 typedef double V4 __attribute__((vector_size(32)));
 typedef long long M4 __attribute__((vector_size(32)));
 
-constexpr int kVectors = 4;
+constexpr int kVectors = 3;
 constexpr int kLanes = kVectors * 4;
-// Steps run between two looks at the lanes when no lane finishes.
-constexpr int64_t kBlock = 64;
+// Steps of the first pass; points still running after it go on in lanes,
+// as do the last few of a group when the others have escaped.
+constexpr int64_t kSettleSteps = 48;
+constexpr int kStragglers = 3;
+// Every this many steps the lanes may save z for the cycle test (and the
+// loop looks at the lanes even when none has finished).
+constexpr int64_t kCheckpointPeriod = 64;
+constexpr int64_t kNever = INT64_MAX;
 
 inline V4 Splat(double v) { return V4{v, v, v, v}; }
 inline M4 BitsOf(V4 v) { return (M4)v; }
@@ -25,130 +34,259 @@ inline int MaskOf(M4 m) { return _mm256_movemask_pd((__m256d)m); }
 // a > b, false where either is NaN.
 inline M4 Greater(V4 a, V4 b) { return (M4)_mm256_cmp_pd((__m256d)a, (__m256d)b, _CMP_GT_OQ); }
 inline M4 SameBits(M4 a, M4 b) { return (M4)_mm256_cmpeq_epi64((__m256i)a, (__m256i)b); }
+inline V4 Load(const double* p) { return (V4)_mm256_load_pd(p); }
+inline void Store(double* p, V4 v) { _mm256_store_pd(p, (__m256d)v); }
+inline M4 LoadBits(const int64_t* p) { return (M4)_mm256_load_si256((const __m256i*)p); }
+inline int64_t Min(int64_t a, int64_t b) { return a < b ? a : b; }
+// b where the mask is set, else a.
+inline V4 Blend(V4 a, V4 b, M4 mask) { return (V4)_mm256_blendv_pd((__m256d)a, (__m256d)b, (__m256d)mask); }
+inline M4 Blend(M4 a, M4 b, M4 mask) { return (M4)Blend((V4)a, (V4)b, mask); }
 
-struct Lanes {
-  V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
-  M4 savedR[kVectors], savedI[kVectors];  // z at the last checkpoint, as bits
-  int64_t offset[kLanes];      // pixel of the lane's point; -1 when idle
-  int64_t k[kLanes];           // steps the point has taken
-  int64_t checkpoint[kLanes];  // save z once k reaches this
+// A point's current z, its c, its pixel and the steps it has taken.
+struct Start {
+  double zr, zi, cr, ci;
+  int64_t offset;
+  int64_t taken = 0;
 };
 
+inline Start StartOf(const Work& w, int64_t p) {
+  const int64_t r = p / w.cols, c = p - r * w.cols;
+  const int64_t offset = w.rowOffset[r] + w.colX[c];
+  if (w.gridIsStart) return {w.colValue[c], w.rowValue[r], w.cr, w.ci, offset, 0};
+  return {0.0, 0.0, w.colValue[c], w.rowValue[r], offset, 0};
+}
+
+// The first pass over points [first, end): at most kSettleSteps steps for
+// each (all mn + 1 when that is fewer). Finished points get their colour;
+// the others are appended to survivors.
+template <Formula F, Measure M, bool Signs>
+void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& survivorCount,
+            uint64_t& steps) {
+  const int64_t limit = Min(kSettleSteps, w.mn + 1);
+  const V4 bound = Splat(w.bound);
+  alignas(32) double zr0[kLanes], zi0[kLanes], cr0[kLanes], ci0[kLanes];
+  alignas(32) double escR[kLanes], escI[kLanes];
+  alignas(32) int64_t escK[kLanes];
+  int64_t offset[kLanes];
+  for (int64_t g = first; g < end; g += kLanes) {
+    const int n = static_cast<int>(Min(kLanes, end - g));
+    for (int lane = 0; lane < kLanes; ++lane) {
+      if (lane < n) {
+        const Start s = StartOf(w, g + lane);
+        zr0[lane] = s.zr;
+        zi0[lane] = s.zi;
+        cr0[lane] = s.cr;
+        ci0[lane] = s.ci;
+        offset[lane] = s.offset;
+      } else {  // padding: NaN never escapes
+        zr0[lane] = zi0[lane] = cr0[lane] = ci0[lane] = __builtin_nan("");
+        offset[lane] = -1;
+      }
+    }
+    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
+    V4 er[kVectors], ei[kVectors];
+    M4 ek[kVectors];  // escape step, -1 while the lane runs
+    for (int v = 0; v < kVectors; ++v) {
+      zr[v] = Load(zr0 + 4 * v);
+      zi[v] = Load(zi0 + 4 * v);
+      cr[v] = Load(cr0 + 4 * v);
+      ci[v] = Load(ci0 + 4 * v);
+      rr[v] = zr[v] * zr[v];
+      ii[v] = zi[v] * zi[v];
+      er[v] = ei[v] = Splat(0.0);
+      ek[v] = M4{-1, -1, -1, -1};
+    }
+    // Run until every lane has escaped, or the few that have not are left
+    // to the lanes of the second loop.
+    int64_t taken = 0;
+    int running = n;
+    while (taken < limit && running > kStragglers) {
+      const M4 kk = M4{taken, taken, taken, taken};
+      const M4 none = M4{-1, -1, -1, -1};
+      running = 0;
+      for (int v = 0; v < kVectors; ++v) {
+        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
+        rr[v] = zr[v] * zr[v];
+        ii[v] = zi[v] * zi[v];
+        const M4 e = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) & (ek[v] == none);
+        ek[v] = Blend(ek[v], kk, e);
+        if constexpr (Signs) {
+          er[v] = Blend(er[v], zr[v], e);
+          ei[v] = Blend(ei[v], zi[v], e);
+        }
+        running += __builtin_popcount(static_cast<unsigned>(MaskOf(ek[v] == none)));
+      }
+      ++taken;
+      running -= kLanes - n;  // the padding never escapes
+    }
+    for (int v = 0; v < kVectors; ++v) {
+      Store(escR + 4 * v, Signs ? er[v] : zr[v]);
+      Store(escI + 4 * v, Signs ? ei[v] : zi[v]);
+      Store(zr0 + 4 * v, zr[v]);
+      Store(zi0 + 4 * v, zi[v]);
+      _mm256_store_si256((__m256i*)(escK + 4 * v), (__m256i)ek[v]);
+    }
+    for (int lane = 0; lane < n; ++lane) {
+      if (escK[lane] >= 0) {
+        w.out[offset[lane]] = FinalColour(w, true, escK[lane], escR[lane], escI[lane]);
+        steps += static_cast<uint64_t>(escK[lane]) + 1;
+      } else if (taken == w.mn + 1) {
+        w.out[offset[lane]] = w.lastStepColour;
+        steps += static_cast<uint64_t>(taken);
+      } else {  // goes on from here
+        survivors[survivorCount++] = {zr0[lane], zi0[lane], cr0[lane], ci0[lane], offset[lane], taken};
+      }
+    }
+  }
+}
+
+// The points for the lanes: those the first pass leaves, batch by batch.
+template <Formula F, Measure M>
 class Feed {
  public:
-  explicit Feed(const Work& w) : w_(w) {}
-  // The next point's start values and pixel; false when the queue is empty.
-  bool Next(double& zr, double& zi, double& cr, double& ci, int64_t& offset) {
-    if (p_ == end_ && !TakeBatch(w_, &p_, &end_)) return false;
-    const int64_t r = p_ / w_.cols, c = p_ - r * w_.cols;
-    ++p_;
-    offset = w_.rowOffset[r] + w_.colX[c];
-    if (w_.gridIsStart) {
-      zr = w_.colValue[c];
-      zi = w_.rowValue[r];
-      cr = w_.cr;
-      ci = w_.ci;
-    } else {
-      zr = 0.0;
-      zi = 0.0;
-      cr = w_.colValue[c];
-      ci = w_.rowValue[r];
+  Feed(const Work& w, uint64_t& steps) : w_(w), steps_(steps) {}
+  bool Next(Start& s) {
+    while (next_ == count_) {
+      int64_t first, end;
+      if (!TakeBatch(w_, &first, &end)) return false;
+      next_ = count_ = 0;
+      if (w_.escapeUsesSigns)
+        Settle<F, M, true>(w_, first, end, survivors_, count_, steps_);
+      else
+        Settle<F, M, false>(w_, first, end, survivors_, count_, steps_);
     }
+    s = survivors_[next_++];
     return true;
   }
 
  private:
   const Work& w_;
-  int64_t p_ = 0, end_ = 0;
+  uint64_t& steps_;
+  Start survivors_[kBatch];
+  int count_ = 0, next_ = 0;
 };
 
-// Puts the next point into lane j of vector v, or idles the lane: an idle
-// lane holds NaN, which never escapes and never matches its saved bits.
-inline bool Refill(Lanes& L, Feed& feed, int v, int j) {
-  const int lane = v * 4 + j;
-  double zr, zi, cr, ci;
-  int64_t offset;
-  const bool got = feed.Next(zr, zi, cr, ci, offset);
-  if (!got) {
-    zr = zi = cr = ci = __builtin_nan("");
-    offset = -1;
-  }
-  L.zr[v][j] = zr;
-  L.zi[v][j] = zi;
-  L.rr[v][j] = zr * zr;
-  L.ii[v][j] = zi * zi;
-  L.cr[v][j] = cr;
-  L.ci[v][j] = ci;
-  L.savedR[v][j] = got ? BitsOf(L.zr[v])[j] : 0;
-  L.savedI[v][j] = got ? BitsOf(L.zi[v])[j] : 0;
-  L.offset[lane] = offset;
-  L.k[lane] = 0;
-  L.checkpoint[lane] = 1;
-  return got;
-}
+// The lanes of the second loop, one array per quantity, four lanes per
+// vector.
+struct Lanes {
+  alignas(32) double zr[kLanes], zi[kLanes], rr[kLanes], ii[kLanes], cr[kLanes], ci[kLanes];
+  alignas(32) int64_t savedR[kLanes], savedI[kLanes];  // z at the last checkpoint, as bits
+  int64_t offset[kLanes];      // pixel of the lane's point; -1 when idle
+  int64_t start[kLanes];       // the clock when the point entered the lane
+  int64_t saveAge[kLanes];     // steps after which the lane saves z next
+  int64_t limitAt[kLanes];     // clock at which the point has taken mn + 1 steps
+};
 
 template <Formula F, Measure M>
 uint64_t Kernel(const Work& w) {
+  uint64_t steps = 0;
+  Feed<F, M> feed(w, steps);
   Lanes L;
-  Feed feed(w);
+  int64_t clock = 0;           // steps every lane has run
+  int64_t nextLimit = kNever;  // earliest limit of any lane
   int active = 0;
-  for (int v = 0; v < kVectors; ++v)
-    for (int j = 0; j < 4; ++j) active += Refill(L, feed, v, j) ? 1 : 0;
+
+  // Puts the next point into the lane, or idles it: an idle lane holds
+  // NaN, which never escapes and never matches its saved bits.
+  auto refill = [&](int lane) {
+    Start s;
+    const bool got = feed.Next(s);
+    if (!got) s = {__builtin_nan(""), __builtin_nan(""), __builtin_nan(""), __builtin_nan(""), -1, 0};
+    L.zr[lane] = s.zr;
+    L.zi[lane] = s.zi;
+    L.rr[lane] = s.zr * s.zr;
+    L.ii[lane] = s.zi * s.zi;
+    L.cr[lane] = s.cr;
+    L.ci[lane] = s.ci;
+    L.savedR[lane] = got ? __builtin_bit_cast(int64_t, s.zr) : 0;
+    L.savedI[lane] = got ? __builtin_bit_cast(int64_t, s.zi) : 0;
+    L.offset[lane] = s.offset;
+    L.start[lane] = clock - s.taken;
+    L.saveAge[lane] = 0;
+    L.limitAt[lane] = got ? L.start[lane] + w.mn + 1 : kNever;
+    nextLimit = Min(nextLimit, L.limitAt[lane]);
+    return got;
+  };
+  auto finish = [&](int lane, bool escaped) {
+    const int64_t k = clock - L.start[lane] - 1;  // the step just taken
+    w.out[L.offset[lane]] = FinalColour(w, escaped, k, L.zr[lane], L.zi[lane]);
+    steps += static_cast<uint64_t>(k) + 1;
+    if (!refill(lane)) --active;
+  };
+
+  for (int lane = 0; lane < kLanes; ++lane) active += refill(lane) ? 1 : 0;
 
   const V4 bound = Splat(w.bound);
-  uint64_t steps = 0;
-  M4 escaped[kVectors], cycled[kVectors];
   while (active > 0) {
-    // Run until some lane may have finished: a lane escapes or repeats,
-    // or the lane closest to the limit reaches it.
-    int64_t block = kBlock;
-    for (int lane = 0; lane < kLanes; ++lane)
-      if (L.offset[lane] >= 0 && w.mn - L.k[lane] + 1 < block) block = w.mn - L.k[lane] + 1;
-
-    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors];
+    const int64_t nextCheckpoint = (clock / kCheckpointPeriod + 1) * kCheckpointPeriod;
+    const int64_t block = Min(nextCheckpoint, nextLimit) - clock;
+    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
+    M4 sr[kVectors], si[kVectors];
     for (int v = 0; v < kVectors; ++v) {
-      zr[v] = L.zr[v];
-      zi[v] = L.zi[v];
-      rr[v] = L.rr[v];
-      ii[v] = L.ii[v];
+      zr[v] = Load(L.zr + 4 * v);
+      zi[v] = Load(L.zi + 4 * v);
+      rr[v] = Load(L.rr + 4 * v);
+      ii[v] = Load(L.ii + 4 * v);
+      cr[v] = Load(L.cr + 4 * v);
+      ci[v] = Load(L.ci + 4 * v);
+      sr[v] = LoadBits(L.savedR + 4 * v);
+      si[v] = LoadBits(L.savedI + 4 * v);
     }
     int64_t ran = 0;
-    while (ran < block) {
+    int hit = 0;
+    do {
       M4 any = M4{0, 0, 0, 0};
       for (int v = 0; v < kVectors; ++v) {
-        Step<F>(zr[v], zi[v], rr[v], ii[v], L.cr[v], L.ci[v]);
+        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
         rr[v] = zr[v] * zr[v];
         ii[v] = zi[v] * zi[v];
-        escaped[v] = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound);
-        cycled[v] = SameBits(BitsOf(zr[v]), L.savedR[v]) & SameBits(BitsOf(zi[v]), L.savedI[v]);
-        any |= escaped[v] | cycled[v];
+        any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) |
+               (SameBits(BitsOf(zr[v]), sr[v]) & SameBits(BitsOf(zi[v]), si[v]));
       }
       ++ran;
-      if (MaskOf(any) != 0) break;
-    }
+      hit = MaskOf(any);
+    } while (hit == 0 && ran < block);
+    clock += ran;
     for (int v = 0; v < kVectors; ++v) {
-      L.zr[v] = zr[v];
-      L.zi[v] = zi[v];
-      L.rr[v] = rr[v];
-      L.ii[v] = ii[v];
+      Store(L.zr + 4 * v, zr[v]);
+      Store(L.zi + 4 * v, zi[v]);
+      Store(L.rr + 4 * v, rr[v]);
+      Store(L.ii + 4 * v, ii[v]);
     }
 
-    for (int v = 0; v < kVectors; ++v) {
-      const int esc = MaskOf(escaped[v]), cyc = MaskOf(cycled[v]);
-      for (int j = 0; j < 4; ++j) {
-        const int lane = v * 4 + j;
-        if (L.offset[lane] < 0) continue;
-        L.k[lane] += ran;
-        const int64_t k = L.k[lane] - 1;  // the step just taken
-        const bool escapedNow = ((esc >> j) & 1) != 0;
-        if (escapedNow || k == w.mn || ((cyc >> j) & 1) != 0) {
-          w.out[L.offset[lane]] = FinalColour(w, escapedNow, k, zr[v][j], zi[v][j]);
-          steps += static_cast<uint64_t>(k) + 1;
-          if (!Refill(L, feed, v, j)) --active;
-        } else if (L.k[lane] >= L.checkpoint[lane]) {
-          L.savedR[v][j] = BitsOf(zr[v])[j];
-          L.savedI[v][j] = BitsOf(zi[v])[j];
-          L.checkpoint[lane] = L.k[lane] < (int64_t{1} << 61) ? L.k[lane] * 2 : L.k[lane];
+    if (hit != 0) {
+      // Which lanes escaped or repeated, from the values just stored.
+      for (int v = 0; v < kVectors; ++v) {
+        const V4 r = Load(L.zr + 4 * v), i = Load(L.zi + 4 * v);
+        const int esc =
+            MaskOf(Greater(MeasureOf<M>(r, i, Load(L.rr + 4 * v), Load(L.ii + 4 * v)), bound));
+        const M4 cyc = SameBits(BitsOf(r), LoadBits(L.savedR + 4 * v)) &
+                       SameBits(BitsOf(i), LoadBits(L.savedI + 4 * v));
+        int done = esc | MaskOf(cyc);
+        while (done != 0) {
+          const int j = __builtin_ctz(static_cast<unsigned>(done));
+          done &= done - 1;
+          finish(4 * v + j, ((esc >> j) & 1) != 0);
+        }
+      }
+    }
+    if (clock == nextLimit) {
+      // Lanes at their limit never escaped.
+      nextLimit = kNever;
+      for (int lane = 0; lane < kLanes; ++lane) {
+        if (L.limitAt[lane] == clock) finish(lane, false);
+        nextLimit = Min(nextLimit, L.limitAt[lane]);
+      }
+    }
+    if (clock % kCheckpointPeriod == 0) {
+      // Brent's schedule per lane, at the granularity of the period: save
+      // z, then again once the lane's age has doubled.
+      for (int lane = 0; lane < kLanes; ++lane) {
+        const int64_t age = clock - L.start[lane];
+        if (age >= L.saveAge[lane] && L.offset[lane] >= 0) {
+          L.savedR[lane] = __builtin_bit_cast(int64_t, L.zr[lane]);
+          L.savedI[lane] = __builtin_bit_cast(int64_t, L.zi[lane]);
+          L.saveAge[lane] = 2 * age;
         }
       }
     }
