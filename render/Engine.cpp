@@ -179,7 +179,10 @@ void Engine::WorkerLoop(uint64_t seen) {
     int polls = 0;
     while (generation_.load(std::memory_order_acquire) == seen) {
       QUORIX_PAUSE();
-      if (++polls % 64 == 0 && std::chrono::steady_clock::now() > spinUntil) break;
+      if (++polls % 64 == 0) {
+        if (std::chrono::steady_clock::now() > spinUntil) break;
+        std::this_thread::yield();
+      }
     }
     if (generation_.load(std::memory_order_acquire) == seen) {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -272,8 +275,11 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
     auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
     int polls = 0;
     while (running_.load(std::memory_order_acquire) != 0) {
+      // Spin briefly, then give the processor to the workers if they
+      // share it with other programs.
+      if (++polls > 4096) std::this_thread::yield();
       QUORIX_PAUSE();
-      if (waitHook && ++polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
+      if (waitHook && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
         waitHook();
         nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
       }

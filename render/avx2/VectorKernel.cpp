@@ -22,7 +22,7 @@ constexpr int kLanes = kVectors * 4;
 // Steps of the first pass; points still running after it go on in lanes,
 // as do the last few of a group when the others have escaped.
 constexpr int64_t kSettleSteps = 48;
-constexpr int kStragglers = 3;
+constexpr int kStragglers = 1;
 // Every this many steps the lanes may save z for the cycle test (and the
 // loop looks at the lanes even when none has finished).
 constexpr int64_t kCheckpointPeriod = 64;
@@ -49,8 +49,7 @@ struct Start {
   int64_t taken = 0;
 };
 
-inline Start StartOf(const Work& w, int64_t p) {
-  const int64_t r = p / w.cols, c = p - r * w.cols;
+inline Start StartOf(const Work& w, int64_t r, int64_t c) {
   const int64_t offset = w.rowOffset[r] + w.colX[c];
   if (w.gridIsStart) return {w.colValue[c], w.rowValue[r], w.cr, w.ci, offset, 0};
   return {0.0, 0.0, w.colValue[c], w.rowValue[r], offset, 0};
@@ -70,27 +69,53 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
   int64_t offset[kLanes];
   for (int64_t g = first; g < end; g += kLanes) {
     const int n = static_cast<int>(Min(kLanes, end - g));
-    for (int lane = 0; lane < kLanes; ++lane) {
-      if (lane < n) {
-        const Start s = StartOf(w, g + lane);
-        zr0[lane] = s.zr;
-        zi0[lane] = s.zi;
-        cr0[lane] = s.cr;
-        ci0[lane] = s.ci;
-        offset[lane] = s.offset;
-      } else {  // padding: NaN never escapes
-        zr0[lane] = zi0[lane] = cr0[lane] = ci0[lane] = __builtin_nan("");
-        offset[lane] = -1;
+    int64_t r = g / w.cols, c = g - r * w.cols;  // the group's first point
+    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
+    if (n == kLanes && c + kLanes <= w.cols) {
+      // The whole group lies in one row: load the grid values directly.
+      const V4 row = Splat(w.rowValue[r]);
+      for (int v = 0; v < kVectors; ++v) {
+        const V4 col = (V4)_mm256_loadu_pd(w.colValue + c + 4 * v);
+        if (w.gridIsStart) {
+          zr[v] = col;
+          zi[v] = row;
+          cr[v] = Splat(w.cr);
+          ci[v] = Splat(w.ci);
+        } else {
+          zr[v] = zi[v] = Splat(0.0);
+          cr[v] = col;
+          ci[v] = row;
+        }
+      }
+      for (int lane = 0; lane < kLanes; ++lane) offset[lane] = w.rowOffset[r] + w.colX[c + lane];
+    } else {
+      for (int lane = 0; lane < kLanes; ++lane) {
+        if (lane < n) {
+          const Start s = StartOf(w, r, c);
+          if (++c == w.cols) {
+            c = 0;
+            ++r;
+          }
+          zr0[lane] = s.zr;
+          zi0[lane] = s.zi;
+          cr0[lane] = s.cr;
+          ci0[lane] = s.ci;
+          offset[lane] = s.offset;
+        } else {  // padding: NaN never escapes
+          zr0[lane] = zi0[lane] = cr0[lane] = ci0[lane] = __builtin_nan("");
+          offset[lane] = -1;
+        }
+      }
+      for (int v = 0; v < kVectors; ++v) {
+        zr[v] = Load(zr0 + 4 * v);
+        zi[v] = Load(zi0 + 4 * v);
+        cr[v] = Load(cr0 + 4 * v);
+        ci[v] = Load(ci0 + 4 * v);
       }
     }
-    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
     V4 er[kVectors], ei[kVectors];
     M4 ek[kVectors];  // escape step, -1 while the lane runs
     for (int v = 0; v < kVectors; ++v) {
-      zr[v] = Load(zr0 + 4 * v);
-      zi[v] = Load(zi0 + 4 * v);
-      cr[v] = Load(cr0 + 4 * v);
-      ci[v] = Load(ci0 + 4 * v);
       rr[v] = zr[v] * zr[v];
       ii[v] = zi[v] * zi[v];
       er[v] = ei[v] = Splat(0.0);
@@ -100,10 +125,11 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
     // to the lanes of the second loop.
     int64_t taken = 0;
     int running = n;
+    const unsigned realLanes = (1u << n) - 1;  // not the padding
     while (taken < limit && running > kStragglers) {
       const M4 kk = M4{taken, taken, taken, taken};
       const M4 none = M4{-1, -1, -1, -1};
-      running = 0;
+      unsigned runningBits = 0;
       for (int v = 0; v < kVectors; ++v) {
         Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
         rr[v] = zr[v] * zr[v];
@@ -114,16 +140,18 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
           er[v] = Blend(er[v], zr[v], e);
           ei[v] = Blend(ei[v], zi[v], e);
         }
-        running += __builtin_popcount(static_cast<unsigned>(MaskOf(ek[v] == none)));
+        runningBits |= static_cast<unsigned>(MaskOf(ek[v] == none)) << (4 * v);
       }
       ++taken;
-      running -= kLanes - n;  // the padding never escapes
+      running = __builtin_popcount(runningBits & realLanes);
     }
     for (int v = 0; v < kVectors; ++v) {
       Store(escR + 4 * v, Signs ? er[v] : zr[v]);
       Store(escI + 4 * v, Signs ? ei[v] : zi[v]);
       Store(zr0 + 4 * v, zr[v]);
       Store(zi0 + 4 * v, zi[v]);
+      Store(cr0 + 4 * v, cr[v]);
+      Store(ci0 + 4 * v, ci[v]);
       _mm256_store_si256((__m256i*)(escK + 4 * v), (__m256i)ek[v]);
     }
     for (int lane = 0; lane < n; ++lane) {
@@ -221,7 +249,7 @@ uint64_t Kernel(const Work& w) {
     const int64_t nextCheckpoint = (clock / kCheckpointPeriod + 1) * kCheckpointPeriod;
     const int64_t block = Min(nextCheckpoint, nextLimit) - clock;
     V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
-    M4 sr[kVectors], si[kVectors];
+    M4 sr[kVectors];
     for (int v = 0; v < kVectors; ++v) {
       zr[v] = Load(L.zr + 4 * v);
       zi[v] = Load(L.zi + 4 * v);
@@ -230,7 +258,6 @@ uint64_t Kernel(const Work& w) {
       cr[v] = Load(L.cr + 4 * v);
       ci[v] = Load(L.ci + 4 * v);
       sr[v] = LoadBits(L.savedR + 4 * v);
-      si[v] = LoadBits(L.savedI + 4 * v);
     }
     int64_t ran = 0;
     int hit = 0;
@@ -240,8 +267,10 @@ uint64_t Kernel(const Work& w) {
         Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
         rr[v] = zr[v] * zr[v];
         ii[v] = zi[v] * zi[v];
+        // A repeat of zr alone stops the run; the lanes are then looked
+        // at in full below.
         any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) |
-               (SameBits(BitsOf(zr[v]), sr[v]) & SameBits(BitsOf(zi[v]), si[v]));
+               SameBits(BitsOf(zr[v]), sr[v]);
       }
       ++ran;
       hit = MaskOf(any);
