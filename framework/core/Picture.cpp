@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/Runtime.h"
+
 namespace fw {
 namespace {
 // Clamps a Double coordinate into [0, limit]; NaN counts as 0.
@@ -19,6 +21,12 @@ Picture::Picture(int64_t width, int64_t height)
       pixels_(static_cast<size_t>(width_ * height_), colors::kTransparentBlack.value),
       graphics_(*this),
       surface_(*this) {}
+
+std::shared_ptr<Picture> NewPicture(int64_t width, int64_t height) {
+  if (width < 1 || width > 32767 || height < 1 || height > 32767)
+    throw OutOfBoundsException("Width/Height needs to be in the range 1-32767");
+  return std::make_shared<Picture>(width, height);
+}
 
 void Graphics::Fill(double left, double top, double width, double height, Color c) {
   if (width < 0) { left += width; width = -width; }

@@ -82,4 +82,8 @@ class Picture {
   fw::RGBSurface surface_;
 };
 
+// Picture.Constructor: a new picture of width x height; raises
+// OutOfBoundsException when a side lies outside 1 to 32767.
+std::shared_ptr<Picture> NewPicture(int64_t width, int64_t height);
+
 }  // namespace fw
