@@ -168,6 +168,21 @@ void Engine::StopWorkers() {
   workers_.clear();
 }
 
+void Engine::CopyRows() {
+  if (!picture_) return;
+  const int64_t rows = static_cast<int64_t>(rowOffset_.size());
+  for (;;) {
+    const int64_t first = nextRow_.fetch_add(8, std::memory_order_relaxed);
+    if (first >= rows) return;
+    const int64_t end = std::min(rows, first + 8);
+    for (int64_t r = first; r < end; ++r) {
+      const int64_t line = rowOffset_[static_cast<size_t>(r)];
+      for (const auto& [from, to] : spans_)
+        std::copy(scratch_ + line + from, scratch_ + line + to, picture_ + line + from);
+    }
+  }
+}
+
 uint64_t Engine::RunKernel() {
   return vector_ ? RunVectorKernel(*work_) : RunScalarKernel(*work_);
 }
@@ -193,11 +208,18 @@ void Engine::WorkerLoop(uint64_t seen) {
     }
     seen = generation_.load(std::memory_order_acquire);
     steps_.fetch_add(RunKernel(), std::memory_order_relaxed);
+    computing_.fetch_sub(1, std::memory_order_acq_rel);
+    for (int polls = 0; computing_.load(std::memory_order_acquire) != 0;) {
+      if (++polls > 4096) std::this_thread::yield();
+      QUORIX_PAUSE();
+    }
+    CopyRows();
     running_.fetch_sub(1, std::memory_order_acq_rel);
   }
 }
 
-void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& waitHook) {
+void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
+                    const std::function<void()>& waitHook) {
   lastSteps_ = 0;
   if (job.mn < 0) return;  // no step runs, so no pixel is written
 
@@ -219,6 +241,13 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
     }
   }
   if (colX_.empty() || rowOffset_.empty()) return;
+  spans_.clear();
+  for (size_t c = 0; c < colX_.size();) {
+    size_t end = c + 1;
+    while (end < colX_.size() && colX_[end] == colX_[end - 1] + 1) ++end;
+    spans_.emplace_back(colX_[c], colX_[end - 1] + 1);
+    c = end;
+  }
 
   // The escape colour of every early step, for every sign pair.
   const int64_t tableSteps = std::min<int64_t>(job.mn + 1, kTableSteps);
@@ -246,7 +275,7 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
   w.mn = job.mn;
   w.formula = job.rule.formula;
   w.measure = job.rule.measure;
-  w.out = out;
+  w.out = scratch;
   w.escapeTable = escapeTable_.data();
   w.tableSteps = tableSteps;
   w.escapeColour = &EscapeColourOf;
@@ -259,10 +288,14 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
 
   work_ = &w;
   vector_ = path_ != Path::Scalar && VectorAvailable();
+  scratch_ = scratch;
+  picture_ = picture;
+  nextRow_.store(0, std::memory_order_relaxed);
   steps_.store(0, std::memory_order_relaxed);
   const int workers = static_cast<int>(workers_.size());
+  computing_.store(workers + 1, std::memory_order_relaxed);
+  running_.store(workers, std::memory_order_relaxed);
   if (workers > 0) {
-    running_.store(workers, std::memory_order_relaxed);
     generation_.fetch_add(1);
     if (sleepers_.load() > 0) {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -270,23 +303,28 @@ void Engine::Render(const Job& job, uint32_t* out, const std::function<void()>& 
     }
   }
   uint64_t steps = RunKernel();
-  if (workers > 0) {
-    // The queue is empty; wait for the points still in the workers' hands.
-    auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
-    int polls = 0;
-    while (running_.load(std::memory_order_acquire) != 0) {
-      // Spin briefly, then give the processor to the workers if they
-      // share it with other programs.
-      if (++polls > 4096) std::this_thread::yield();
-      QUORIX_PAUSE();
-      if (waitHook && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
-        waitHook();
-        nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
-      }
+  computing_.fetch_sub(1, std::memory_order_acq_rel);
+  // The queue is empty; wait for the points still in the workers' hands.
+  // Spin briefly, then give the processor to the workers if they share it
+  // with other programs.
+  auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+  for (int polls = 0; computing_.load(std::memory_order_acquire) != 0;) {
+    if (++polls > 4096) std::this_thread::yield();
+    QUORIX_PAUSE();
+    if (waitHook && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
+      waitHook();
+      nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
     }
+  }
+  CopyRows();
+  for (int polls = 0; running_.load(std::memory_order_acquire) != 0;) {
+    if (++polls > 4096) std::this_thread::yield();
+    QUORIX_PAUSE();
   }
   lastSteps_ = steps + steps_.load(std::memory_order_relaxed);
   work_ = nullptr;
+  scratch_ = nullptr;
+  picture_ = nullptr;
 }
 
 }  // namespace render

@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "render/ColorSets.h"
@@ -69,11 +70,15 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  // Renders the job; out holds width * height colour words, row-major, of
-  // which only used (column, row) pairs are written. While the calling
-  // thread waits for the workers it calls waitHook now and then (if set).
-  // Allocates nothing once its buffers have grown to the job's size.
-  void Render(const Job& job, uint32_t* out, const std::function<void()>& waitHook = {});
+  // Renders the job. The threads write the colours into scratch (width *
+  // height colour words, row-major) and, once all points are done, copy the
+  // used (column, row) pairs into picture (same layout; may be null). While
+  // the calling thread waits for the workers to compute it calls waitHook
+  // now and then (if set); the picture is not touched before the hook's
+  // last call. Allocates nothing once its buffers have grown to the job's
+  // size.
+  void Render(const Job& job, uint32_t* scratch, uint32_t* picture,
+              const std::function<void()>& waitHook = {});
 
   int Threads() const { return static_cast<int>(workers_.size()) + 1; }
   // Changes the number of threads (1 = the calling thread alone).
@@ -94,13 +99,17 @@ class Engine {
   void StopWorkers();
   void WorkerLoop(uint64_t seen);
   uint64_t RunKernel();
+  // After every thread has computed: copies the used rows into the picture.
+  void CopyRows();
 
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::atomic<uint64_t> generation_{0};
   std::atomic<int> sleepers_{0};
-  std::atomic<int> running_{0};
+  std::atomic<int> running_{0};    // workers not yet done with the render
+  std::atomic<int> computing_{0};  // threads (the caller included) still computing
+  std::atomic<int64_t> nextRow_{0};
   bool stopping_ = false;
 
   // The current render, read by the workers between a generation change
@@ -112,6 +121,9 @@ class Engine {
   // Buffers reused from render to render.
   std::vector<double> colValue_, rowValue_;
   std::vector<int64_t> colX_, rowOffset_;
+  std::vector<std::pair<int64_t, int64_t>> spans_;  // runs of used columns
+  const uint32_t* scratch_ = nullptr;
+  uint32_t* picture_ = nullptr;
   std::vector<uint32_t> escapeTable_;
   int64_t nextPoint_ = 0;
 

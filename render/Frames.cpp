@@ -42,34 +42,15 @@ void Clear(MWModel& w) {
 }
 
 // Runs the job on the shared engine and puts the result into the picture.
-// The engine works in a scratch buffer, so a repaint that the cooperative
-// yield lets through while the workers run never reads a half-written word.
-// Called on the user-interface thread only; its buffers are reused.
+// The engine computes into a scratch buffer and copies into the picture
+// only at the end, so a repaint that the cooperative yield lets through
+// while the workers run never reads a word being written. Called on the
+// user-interface thread only; the buffer is reused.
 void Compute(const Job& job, fw::Picture& picture) {
   static std::vector<uint32_t> scratch;
-  static std::vector<std::pair<int, int>> spans;  // runs of used columns
   const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
   if (scratch.size() < size) scratch.resize(size);
-  Engine::Shared().Render(job, scratch.data(), [] { fw::RuntimeBackgroundTask(); });
-  if (job.mn < 0) return;
-  spans.clear();
-  for (int x = 0; x < job.width;) {
-    if (!job.columnUsed[static_cast<size_t>(x)]) {
-      ++x;
-      continue;
-    }
-    const int first = x;
-    while (x < job.width && job.columnUsed[static_cast<size_t>(x)]) ++x;
-    spans.emplace_back(first, x);
-  }
-  uint32_t* data = picture.Data();
-  for (int y = 0; y < job.height; ++y) {
-    if (!job.rowUsed[static_cast<size_t>(y)]) continue;
-    const size_t line = static_cast<size_t>(y) * static_cast<size_t>(job.width);
-    for (const auto& [first, end] : spans)
-      std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(line + first),
-                scratch.begin() + static_cast<std::ptrdiff_t>(line + end), data + line + first);
-  }
+  Engine::Shared().Render(job, scratch.data(), picture.Data(), [] { fw::RuntimeBackgroundTask(); });
 }
 
 void Show(MWModel& w) {
