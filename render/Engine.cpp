@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <exception>
 
 #include "render/Kernel.h"
 
@@ -308,11 +309,18 @@ void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
   // Spin briefly, then give the processor to the workers if they share it
   // with other programs.
   auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+  std::exception_ptr failure;
   for (int polls = 0; computing_.load(std::memory_order_acquire) != 0;) {
     if (++polls > 4096) std::this_thread::yield();
     QUORIX_PAUSE();
-    if (waitHook && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
-      waitHook();
+    if (waitHook && !failure && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
+      // The workers still use this render's buffers: a failing hook is
+      // reported only once they are done.
+      try {
+        waitHook();
+      } catch (...) {
+        failure = std::current_exception();
+      }
       nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
     }
   }
@@ -325,6 +333,7 @@ void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
   work_ = nullptr;
   scratch_ = nullptr;
   picture_ = nullptr;
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace render

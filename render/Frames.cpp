@@ -1,8 +1,6 @@
 #include "render/Frames.h"
 
-#include <algorithm>
 #include <array>
-#include <utility>
 #include <vector>
 
 #include "framework/core/Random.h"
