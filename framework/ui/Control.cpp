@@ -1,6 +1,7 @@
 #include "framework/ui/Control.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <cmath>
 
 #include "framework/ui/Report.h"
@@ -20,6 +21,20 @@ int ClampToInt(int64_t v) {
   return static_cast<int>(v);
 }
 }  // namespace
+
+QFont SystemFont(int pixelSize) {
+  // A Japanese sans serif where one is installed, so that kana, kanji and
+  // Latin text share one face; otherwise the application's font.
+  static const QString family = [] {
+    for (const char* f : {"Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP"})
+      if (QFontDatabase::hasFamily(QString::fromLatin1(f))) return QString::fromLatin1(f);
+    return QApplication::font().family();
+  }();
+  QFont font = QApplication::font();
+  font.setFamily(family);
+  font.setPixelSize(pixelSize);
+  return font;
+}
 
 QColor ToQColor(fw::Color c) { return QColor(c.Red(), c.Green(), c.Blue(), c.Alpha()); }
 
@@ -66,13 +81,11 @@ void Control::SetControlSize(fw::ControlSize size) {
   w->setAttribute(Qt::WA_MacSmallSize, size == fw::ControlSize::Small);
   w->setAttribute(Qt::WA_MacMiniSize, size == fw::ControlSize::Mini);
   // The system font of the size class replaces the design font.
-  QFont f = QApplication::font();
-  f.setPixelSize(size == fw::ControlSize::Regular ? kSystemFontSize : kSmallSystemFontSize);
-  w->setFont(f);
+  w->setFont(SystemFont(size == fw::ControlSize::Regular ? kSystemFontSize : kSmallSystemFontSize));
 }
 
 void Control::UpdateFont() {
-  QFont f = QApplication::font();
+  QFont f = SystemFont(kSystemFontSize);
   if (!font_.name.empty() && font_.name != "System") f.setFamily(QString::fromStdString(font_.name));
   if (font_.size <= 0.0 || !std::isfinite(font_.size)) {
     f.setPixelSize(kSystemFontSize);

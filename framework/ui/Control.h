@@ -27,6 +27,9 @@ enum class ControlSize : int64_t { Regular = 0, Small = 1, Mini = 2 };
 inline constexpr int kSystemFontSize = 11;
 inline constexpr int kSmallSystemFontSize = 10;
 
+// The "System" font at a pixel size.
+QFont SystemFont(int pixelSize);
+
 // The colour of a colour word as Qt sees it (alpha = 255 - transparency).
 QColor ToQColor(fw::Color c);
 

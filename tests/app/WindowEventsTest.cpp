@@ -1,0 +1,229 @@
+// The window at work: render buttons pressed for real, the canvas's press
+// and release, and exceptions from handlers reaching the report.
+#include <QAction>
+#include <QTest>
+
+#include "framework/core/Random.h"
+#include "framework/ui/Application.h"
+#include "oracle/LiteralRender.h"
+#include "oracle/TestWindow.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+class WindowEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fw::InstallYieldHook();
+    w = OpenWindow();
+  }
+  void TearDown() override { fw::SetBackgroundTaskHook({}); }
+
+  // Clicks the button as a user does, with the random draws seeded.
+  void Click(fw::PushButton* b, uint64_t seed) {
+    fw::System::Random().Seed(seed);
+    QTest::mouseClick(b, Qt::LeftButton);
+  }
+
+  ReportCapture capture;
+  std::unique_ptr<MW> w;
+};
+
+using Literal = void (*)(MWModel&);
+
+// The literal loops of a command, run on a headless window in the state
+// of w, with the same seed.
+std::unique_ptr<TestWindow> LiteralPicture(const MW& w, Literal render, uint64_t seed) {
+  auto t = std::make_unique<TestWindow>();
+  t->mn = w.mn;
+  t->mw = w.mw;
+  t->ma = w.ma;
+  t->mb = w.mb;
+  t->mpixcel = w.mpixcel;
+  t->selectColorSet = w.selectColorSet;
+  const auto hook = fw::SetBackgroundTaskHook({});
+  fw::System::Random().Seed(seed);
+  render(*t);
+  fw::SetBackgroundTaskHook(hook);
+  return t;
+}
+
+bool SamePixels(const fw::Picture& a, const fw::Picture& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  return std::equal(a.Data(), a.Data() + a.Width() * a.Height(), b.Data());
+}
+
+TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
+  struct Case {
+    fw::PushButton* button;
+    Literal literal;
+  };
+  const std::vector<Case> cases = {
+      {w->QuorixPB0(), &oracle::Quorix0}, {w->QuorixPB1(), nullptr}, {w->QuorixPB2(), nullptr},
+      {w->QuorixPB3(), nullptr},          {w->QuorixPB4(), nullptr}, {w->QuorixPB5(), &oracle::Julia0},
+      {w->QuorixPB6(), nullptr},          {w->QuorixPB7(), nullptr}, {w->QuorixPB8(), nullptr},
+      {w->QuorixPB9(), nullptr}};
+  uint64_t seed = 11;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button->Caption());
+    ++seed;
+    // Back to the opened state: defaults and a transparent picture.
+    w->ma = -1.0;
+    w->mb = 1.0;
+    w->CVBackdrop->Graphics().SetDrawingColor(fw::Color(0xFFFFFFFFu));
+    w->CVBackdrop->Graphics().FillRect(0, 0, 500, 500);
+    const MW& state = *w;
+    std::unique_ptr<TestWindow> expected = c.literal ? LiteralPicture(state, c.literal, seed) : nullptr;
+    const size_t reportsBefore = capture.reports.size();
+    const int paintsBefore = w->QuorixCV()->PaintCount();
+
+    Click(c.button, seed);
+
+    EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);  // the picture filled in place
+    if (capture.reports.size() > reportsBefore) {
+      // A command that is not there yet: its exception reached the report.
+      EXPECT_EQ(capture.reports.back().className, "RuntimeException");
+      EXPECT_EQ(c.literal, nullptr);
+      continue;
+    }
+    if (expected) {
+      EXPECT_TRUE(SamePixels(*w->CVBackdrop, *expected->CVBackdrop));
+      EXPECT_EQ(w->ma, expected->ma);
+      EXPECT_EQ(w->mb, expected->mb);
+    } else {
+      // No literal loops to compare with here: at least something was drawn.
+      const uint32_t* d = w->CVBackdrop->Data();
+      EXPECT_TRUE(std::any_of(d, d + 500 * 500, [](uint32_t p) { return p != 0xFFFFFFFFu; }));
+    }
+    EXPECT_EQ(w->CVBackdrop->Graphics().DrawingColor(), fw::Color(0xFF000000u));
+    // The canvas shows the new picture.
+    QTest::qWait(20);
+    EXPECT_GT(w->QuorixCV()->PaintCount(), paintsBefore);
+  }
+  // Whatever was reported, the window goes on working.
+  Click(w->QuorixPB0(), 99);
+  const auto expected = LiteralPicture(*w, &oracle::Quorix0, 99);
+  // ma and mb were overwritten by the render; start from the same values.
+  w->ma = -1.0;
+  w->mb = 1.0;
+  Click(w->QuorixPB0(), 99);
+  EXPECT_TRUE(SamePixels(*w->CVBackdrop, *expected->CVBackdrop));
+}
+
+TEST_F(WindowEvents, TheCanvasImageMatchesThePicture) {
+  Click(w->QuorixPB5(), 3);
+  const QImage shown = w->QuorixCV()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(shown.size(), QSize(500, 500));
+  // An opaque pixel of the picture is drawn as it is.
+  for (int y = 0; y < 500; y += 7)
+    for (int x = 0; x < 500; x += 7) {
+      const fw::Color c = w->CVBackdrop->RGBSurface().Pixel(x, y);
+      if (c.Transparency() != 0) continue;
+      const QRgb q = shown.pixel(x, y);
+      ASSERT_EQ(qRed(q), c.Red());
+      ASSERT_EQ(qGreen(q), c.Green());
+      ASSERT_EQ(qBlue(q), c.Blue());
+    }
+}
+
+TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
+  fw::CanvasControl* cv = w->QuorixCV();
+  const fw::Color red(0x00FF0000u);
+  w->CVBackdrop->Graphics().SetDrawingColor(red);
+
+  QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(100, 120));
+  EXPECT_EQ(w->xx, 100);
+  EXPECT_EQ(w->yy, 120);
+  EXPECT_EQ(w->clickX, 100);
+  EXPECT_EQ(w->ClickY, 120);
+  QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(160, 400));
+
+  // Width and height are both the horizontal distance, 60; Y is not used.
+  fw::Picture expected(500, 500);
+  expected.Graphics().SetDrawingColor(fw::Color(0xFFFFFFFFu));
+  expected.Graphics().FillRect(0, 0, 500, 500);
+  expected.Graphics().SetDrawingColor(red);
+  expected.Graphics().DrawRect(100, 120, 60, 60);
+  EXPECT_TRUE(SamePixels(*w->CVBackdrop, expected));
+  const fw::RGBSurface& s = w->CVBackdrop->RGBSurface();
+  EXPECT_EQ(s.Pixel(100, 120), red);
+  EXPECT_EQ(s.Pixel(159, 179), red);
+  EXPECT_NE(s.Pixel(160, 120), red);
+  EXPECT_NE(s.Pixel(101, 121), red);
+  EXPECT_NE(s.Pixel(100, 180), red);
+
+  // A release to the left gives a negative side, passed on as it is.
+  QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(300, 300));
+  QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(280, 10));
+  expected.Graphics().DrawRect(300, 300, -20, -20);
+  EXPECT_TRUE(SamePixels(*w->CVBackdrop, expected));
+  EXPECT_EQ(w->xx, 300);
+
+  // No parameter changes, no render.
+  EXPECT_EQ(w->mn, 100);
+  EXPECT_EQ(w->ma, -1.0);
+  EXPECT_TRUE(capture.reports.empty());
+}
+
+TEST_F(WindowEvents, AfterARenderTheOutlineIsFullyTransparentBlack) {
+  Click(w->QuorixPB0(), 5);
+  fw::CanvasControl* cv = w->QuorixCV();
+  QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(50, 10));
+  for (int i = 10; i < 50; ++i) {
+    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(i, 10), fw::Color(0xFF000000u));
+    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(10, i), fw::Color(0xFF000000u));
+  }
+}
+
+TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
+  // A handler that fails, on a button press.
+  w->ResetButton()->Action.AddHandler(
+      [](fw::PushButton*) { throw fw::NilObjectException("A test handler used nil."); });
+  QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
+  ASSERT_EQ(capture.reports.size(), 1u);
+  EXPECT_EQ(capture.reports[0].className, "NilObjectException");
+  EXPECT_EQ(capture.reports[0].message, "A test handler used nil.");
+
+  // A failure of another kind, from a menu command chosen.
+  w->AddMenuHandler("EditCopy", []() -> bool { throw std::runtime_error("copy failed"); });
+  w->MenuAction("EditCopy")->trigger();
+  ASSERT_EQ(capture.reports.size(), 2u);
+  EXPECT_EQ(capture.reports[1].message, "copy failed");
+
+  // The canvas without a picture: its release raises NilObjectException.
+  w->QuorixCV()->SetBackdrop(nullptr);
+  QTest::mousePress(w->QuorixCV(), Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(w->QuorixCV(), Qt::LeftButton, {}, QPoint(9, 5));
+  ASSERT_EQ(capture.reports.size(), 3u);
+  EXPECT_EQ(capture.reports[2].className, "NilObjectException");
+  w->QuorixCV()->SetBackdrop(w->CVBackdrop);
+
+  // The window still works: a render runs and shows its picture.
+  Click(w->QuorixPB0(), 1);
+  EXPECT_EQ(capture.reports.size(), 3u);
+  EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
+  EXPECT_NE(w->CVBackdrop->Data()[0], 0xFFFFFFFFu);
+}
+
+TEST_F(WindowEvents, ARenderWithoutItsPictureReportsNil) {
+  w->CVBackdrop.reset();
+  Click(w->QuorixPB0(), 1);
+  ASSERT_EQ(capture.reports.size(), 1u);
+  EXPECT_EQ(capture.reports[0].className, "NilObjectException");
+}
+
+TEST_F(WindowEvents, APressOnTheBackgroundMovesTheWindow) {
+  const QPoint before = w->pos();
+  QWidget* content = w->Content();
+  // The panel rectangle lets presses through to the window's background.
+  QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
+  QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
+                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(content, &move);
+  QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
+  EXPECT_EQ(w->pos(), before + QPoint(30, 20));
+  EXPECT_TRUE(capture.reports.empty());
+}
+
+}  // namespace
