@@ -154,17 +154,26 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
       Store(ci0 + 4 * v, ci[v]);
       _mm256_store_si256((__m256i*)(escK + 4 * v), (__m256i)ek[v]);
     }
+    uint64_t groupSteps = 0;
+    uint32_t* const out = w.out;
     for (int lane = 0; lane < n; ++lane) {
-      if (escK[lane] >= 0) {
-        w.out[offset[lane]] = FinalColour(w, true, escK[lane], escR[lane], escI[lane]);
-        steps += static_cast<uint64_t>(escK[lane]) + 1;
+      const int64_t k = escK[lane];
+      if (k >= 0) {
+        uint32_t colour;
+        if (Signs || k >= w.tableSteps)
+          colour = FinalColour(w, true, k, escR[lane], escI[lane]);
+        else  // the signs do not matter: any entry of step k
+          colour = w.escapeTable[k * 4];
+        out[offset[lane]] = colour;
+        groupSteps += static_cast<uint64_t>(k) + 1;
       } else if (taken == w.mn + 1) {
-        w.out[offset[lane]] = w.lastStepColour;
-        steps += static_cast<uint64_t>(taken);
+        out[offset[lane]] = w.lastStepColour;
+        groupSteps += static_cast<uint64_t>(taken);
       } else {  // goes on from here
         survivors[survivorCount++] = {zr0[lane], zi0[lane], cr0[lane], ci0[lane], offset[lane], taken};
       }
     }
+    steps += groupSteps;
   }
 }
 
