@@ -317,14 +317,15 @@ uint64_t Kernel(const Work& w) {
       }
     }
     if (clock % kCheckpointPeriod == 0) {
-      // Brent's schedule per lane, at the granularity of the period: save
-      // z, then again once the lane's age has doubled.
+      // Each lane saves z at growing intervals (half its age, at least a
+      // period), so any cycle is found once an interval exceeds its length,
+      // and a point that has settled into a cycle is stopped soon after.
       for (int lane = 0; lane < kLanes; ++lane) {
         const int64_t age = clock - L.start[lane];
         if (age >= L.saveAge[lane] && L.offset[lane] >= 0) {
           L.savedR[lane] = __builtin_bit_cast(int64_t, L.zr[lane]);
           L.savedI[lane] = __builtin_bit_cast(int64_t, L.zi[lane]);
-          L.saveAge[lane] = 2 * age;
+          L.saveAge[lane] = age + (age / 2 > kCheckpointPeriod ? age / 2 : kCheckpointPeriod);
         }
       }
     }
