@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTest>
+#include <QTimer>
 #include <cstring>
 
 #include "app/window/Module1.h"
+#include "framework/ui/Application.h"
 #include "framework/ui/Menu.h"
 #include "framework/ui/Widgets.h"
 #include "framework/ui/Window.h"
@@ -154,6 +157,35 @@ TEST(PopupMenu, RowsComeFromCarriageReturnSeparatedText) {
   pm.SetInitialValue("");
   EXPECT_EQ(pm.RowCount(), 0);
   EXPECT_EQ(pm.SelectedRowValue(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The cooperative yield of a long loop lets timers and repaints run.
+TEST(Yield, TimersAndRepaintsRunInsideALongLoop) {
+  fw::InstallYieldHook();
+  fw::Window w;
+  auto* cv = w.New<fw::CanvasControl>();
+  w.AddControl("CV", cv);
+  cv->setGeometry(0, 0, 50, 50);
+  w.SetWidth(50);
+  w.SetHeight(50);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QCoreApplication::processEvents();
+  const int paints = cv->PaintCount();
+  bool timerRan = false;
+  QTimer::singleShot(0, [&] { timerRan = true; });
+  cv->Refresh(true);
+  for (int i = 0; i < 50 && !(timerRan && cv->PaintCount() > paints); ++i) {
+    fw::RuntimeBackgroundTask();
+    QTest::qSleep(2);
+  }
+  EXPECT_TRUE(timerRan);
+  EXPECT_GT(cv->PaintCount(), paints);
+  fw::SetBackgroundTaskHook({});
 }
 
 }  // namespace
