@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/FileTypes1.h"
 #include "app/window/MW.h"
 #include "framework/ui/Report.h"
 
@@ -20,8 +21,10 @@ class ReportCapture {
   fw::ReportSink previous_;
 };
 
-// A window built and opened as the application builds its one window.
+// A window built and opened as the application builds its one window:
+// after the start-up has registered the file types.
 inline std::unique_ptr<MW> OpenWindow() {
+  if (!FileTypes1::Png()) FileTypes1::Initialize();
   auto w = std::make_unique<MW>();
   w->Construct();
   return w;
