@@ -34,10 +34,12 @@ void Label(benchmark::State& state, bool julia) {
   }
 }
 
-// Renders with the engine; args: mn, mpixcel, threads (0 = all).
+// Renders with the engine; args: mn, mpixcel, threads (0 = all), and
+// optionally mw in tenths (default 4).
 template <void (MWModel::*Command)(fw::PushButton*), bool Julia>
 void BM_Fast(benchmark::State& state) {
   TestWindow w;
+  if (state.range(3) != 0) w.mw = static_cast<double>(state.range(3)) / 10.0;
   auto& engine = render::Engine::Shared();
   engine.SetThreads(state.range(2) == 0 ? AllThreads() : static_cast<int>(state.range(2)));
   uint64_t steps = 0;
@@ -67,13 +69,15 @@ void BM_Literal(benchmark::State& state) {
 }
 
 void FastArgs(benchmark::internal::Benchmark* b) {
-  b->Args({100, 500, 0})->Args({1000, 500, 0})->Args({1000, 2000, 0});
-  b->ArgNames({"mn", "mpixcel", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
+  b->Args({100, 500, 0, 0})->Args({1000, 500, 0, 0})->Args({1000, 2000, 0, 0});
+  b->ArgNames({"mn", "mpixcel", "threads", "mw10"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// One thread; the last view (mw 1.7) is nearly all slow boundary points, so
+// its steps/s is the rate of the lane loop itself.
 void SingleThreadArgs(benchmark::internal::Benchmark* b) {
-  b->Args({100, 500, 1})->Args({1000, 500, 1});
-  b->ArgNames({"mn", "mpixcel", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
+  b->Args({100, 500, 1, 0})->Args({1000, 500, 1, 0})->Args({1000, 500, 1, 17});
+  b->ArgNames({"mn", "mpixcel", "threads", "mw10"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 void LiteralArgs(benchmark::internal::Benchmark* b) {
