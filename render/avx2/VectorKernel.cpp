@@ -1,10 +1,11 @@
 // The AVX2 kernel (this file alone is compiled with -mavx2). Work comes
 // from the shared queue in batches. A first short pass runs each batch in
-// groups of 16 points (four interleaved vectors) for a few steps, which
-// settles most points outside the set without any per-lane bookkeeping.
-// The points it leaves go to a lane-refill loop: each lane whose point
-// finishes (escaped, reached the limit, or caught in an exact cycle) writes
-// its colour and takes the next point at once, so no lane idles while slow
+// groups of 12 points (three interleaved vectors, enough to hide the
+// latency of one step) for a few steps, which settles most points outside
+// the set without any per-lane bookkeeping. The points it leaves go on, from
+// where they stopped, in a lane-refill loop: each lane whose point finishes
+// (escaped, reached the limit, or caught in an exact cycle) writes its
+// colour and takes the next point at once, so no lane idles while slow
 // points run on. Every lane performs the same IEEE double operations in the
 // same order as the scalar loop, none fused.
 #include <immintrin.h>
