@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev \
-  xvfb xauth fonts-noto-cjk
+  xvfb xauth xdotool fonts-noto-cjk
 jobs=$(nproc)
 
 build() {  # build DIR [cmake options...]

@@ -249,6 +249,7 @@ TEST(SaveDialogTest, AnswerSeamCancelsAndAddsTheSuffix) {
 
 // The real dialog, driven from a timer while it runs modally.
 TEST(SaveDialogTest, QtDialogOffersThePngTypeAndAsksBeforeReplacing) {
+  AnswerScope realDialog{fw::SaveDialogAnswer()};  // the Qt dialog itself, driven by a timer
   RegisterFileTypes();
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

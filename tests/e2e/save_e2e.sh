@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# End to end, as a person works: start Quorix on a virtual display, press a
+# render button, choose File > Save with its shortcut, type a file name into
+# the save dialog, and check the PNG that lands on disk.
+# Usage: save_e2e.sh PATH-TO-quorix [SCREENSHOT-DIR]
+set -euo pipefail
+app=$(realpath "$1")
+shots=${2:-}
+for tool in xvfb-run xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export APP="$app" WORK="$work" SHOTS="$shots"
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
+  shot() { [ -n "$SHOTS" ] && command -v import >/dev/null && import -window root "$SHOTS/$1.png" || true; }
+  "$APP" >"$WORK/app.log" 2>&1 &
+  pid=$!
+  trap "kill $pid 2>/dev/null || true" EXIT
+  win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quorix\$" | head -n1)
+  sleep 1
+  shot started
+  # The "Quorix0" button sits at 523, 410 (60 x 18) in the window content,
+  # which starts below the menu bar: the window is 506 high without it.
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove --window "$win" 553 $((HEIGHT - 506 + 419)) click 1
+  sleep 1
+  shot rendered
+  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+  xdotool key --clearmodifiers ctrl+s
+  dialog=""
+  for _ in $(seq 1 50); do
+    dialog=$(xdotool search --onlyvisible --name "." 2>/dev/null | grep -v "^$win\$" | head -n1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.2
+  done
+  [ -n "$dialog" ] || { echo "no save dialog appeared"; cat "$WORK/app.log"; exit 1; }
+  sleep 0.5
+  shot dialog
+  # The file-name field has the focus and holds the proposed name.
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 20 "$WORK/saved-by-hand"
+  xdotool key Return
+  for _ in $(seq 1 50); do [ -s "$WORK/saved-by-hand.png" ] && break; sleep 0.2; done
+  shot saved
+  xdotool key --window "$win" --clearmodifiers ctrl+q || true
+'
+
+file="$work/saved-by-hand.png"
+[ -s "$file" ] || { echo "FAIL: no file was saved"; cat "$work/app.log"; exit 1; }
+# PNG signature, then the IHDR chunk: width and height, big-endian.
+sig=$(head -c 8 "$file" | od -An -tx1 | tr -d ' \n')
+[ "$sig" = "89504e470d0a1a0a" ] || { echo "FAIL: not a PNG ($sig)"; exit 1; }
+width=$((16#$(dd if="$file" bs=1 skip=16 count=4 2>/dev/null | od -An -tx1 | tr -d ' \n')))
+height=$((16#$(dd if="$file" bs=1 skip=20 count=4 2>/dev/null | od -An -tx1 | tr -d ' \n')))
+[ "$width" -eq 500 ] && [ "$height" -eq 500 ] || { echo "FAIL: picture is ${width}x${height}"; exit 1; }
+# A rendered canvas compresses far worse than the empty, transparent one.
+size=$(stat -c %s "$file")
+[ "$size" -gt 8000 ] || { echo "FAIL: the saved picture looks empty ($size bytes)"; exit 1; }
+echo "PASS: saved the rendered canvas as a 500x500 PNG through the dialog"
