@@ -23,13 +23,6 @@ const records::ControlDesign& FirstMember(std::string_view name) {
   throw fw::NilObjectException("The design has no member of " + std::string(name) + ".");
 }
 
-// A new picture; both sides must lie in 1..32767.
-std::shared_ptr<fw::Picture> NewPicture(int64_t width, int64_t height) {
-  if (width < 1 || width > 32767 || height < 1 || height > 32767)
-    throw fw::OutOfBoundsException("Width/Height needs to be in the range 1-32767");
-  return std::make_shared<fw::Picture>(width, height);
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ arrays EF, ST
@@ -317,7 +310,7 @@ void MW::Event_Open() {
   Module1::MakeWindowTransparent(Handle());
   Module1::SetMovableWindow(Handle());
   fw::CanvasControl& cv = fw::Deref(QuorixCV(), "QuorixCV");
-  CVBackdrop = NewPicture(cv.Width(), cv.Height());
+  CVBackdrop = fw::NewPicture(cv.Width(), cv.Height());
   CVBackdrop->Graphics().SetDrawingColor(fw::colors::kTransparentWhite);
   CVBackdrop->Graphics().FillRect(0, 0, static_cast<double>(cv.Width()), static_cast<double>(cv.Height()));
   cv.SetBackdrop(CVBackdrop);

@@ -7,28 +7,13 @@
 #include <QString>
 
 #include "framework/core/Runtime.h"
+#include "framework/ui/Widgets.h"
 
 namespace fw {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, const QString& reason) {
   throw IOException("Could not save the picture to \"" + path + "\": " + reason.toStdString());
-}
-
-// Format_ARGB32 is not premultiplied, so fully transparent pixels keep
-// their colour bytes. Alpha is 255 - transparency, the top byte flipped.
-QImage ToArgbImage(const Picture& picture) {
-  QImage image(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), QImage::Format_ARGB32);
-  if (image.isNull()) {
-    throw RuntimeException("Not enough memory to save a picture of " + std::to_string(picture.Width()) + " x " +
-                           std::to_string(picture.Height()) + " pixels");
-  }
-  const uint32_t* source = picture.Data();
-  for (int y = 0; y < image.height(); ++y) {
-    auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x) line[x] = *source++ ^ 0xFF000000u;
-  }
-  return image;
 }
 
 }  // namespace
@@ -54,7 +39,14 @@ void SavePicture(const Picture& picture, const std::string& path, int64_t format
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     writer.setQuality(static_cast<int>(quality));
-    if (!writer.write(ToArgbImage(picture))) {
+    // ToQImage keeps the colour bytes of fully transparent pixels (the
+    // image is not premultiplied).
+    const QImage image = ToQImage(picture);
+    if (image.isNull()) {
+      throw RuntimeException("Not enough memory to save a picture of " + std::to_string(picture.Width()) +
+                             " x " + std::to_string(picture.Height()) + " pixels");
+    }
+    if (!writer.write(image)) {
       throw RuntimeException("Could not encode the picture as PNG: " + writer.errorString().toStdString());
     }
   }
