@@ -59,14 +59,6 @@ struct View {
   bool heavy;         // skipped under the sanitizers
 };
 
-// A seed of the shared generator whose first InRange(0, 9) is pick.
-uint64_t SeedForPick(int64_t pick) {
-  for (uint64_t seed = 1;; ++seed) {
-    fw::Random r(seed);
-    if (r.InRange(0, 9) == pick) return seed;
-  }
-}
-
 bool SameDouble(double a, double b) {
   return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
@@ -74,7 +66,7 @@ bool SameDouble(double a, double b) {
 // Renders with the literal loops and with the engine on each path from the
 // same generator state and compares everything the render leaves behind.
 void ExpectSameAsLiteral(const Command& c, const View& v) {
-  const uint64_t seed = c.julia ? SeedForPick(v.juliaPick) : 1234;
+  const uint64_t seed = c.julia ? SeedForJuliaPick(v.juliaPick) : 1234;
   auto prepare = [&](TestWindow& w) {
     w.mn = v.mn;
     w.mw = v.mw;
@@ -268,7 +260,7 @@ TEST(Quorix4Figures, MeasureOfExactlyTenHasNotEscaped) {
 }
 
 TEST(Julia1Figures, DiffersFromJulia0OnlyInTheUpperBands) {
-  const uint64_t seed = SeedForPick(2);
+  const uint64_t seed = SeedForJuliaPick(2);
   Rendered j0, j1;
   Render(j0, &MWModel::QuorixPB5_Action, true, seed);
   Render(j1, &MWModel::QuorixPB6_Action, true, seed);
