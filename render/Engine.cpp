@@ -29,7 +29,7 @@ PointResult Iterate(double zr, double zi, double cr, double ci, double bound, in
   int64_t checkpoint = 1;
   double rr = zr * zr, ii = zi * zi;
   for (int64_t k = 0;; ++k) {
-    Step<F>(zr, zi, rr, ii, cr, ci);
+    Step<F>(zr, zi, rr, ii, cr, ci, 2.0);
     rr = zr * zr;
     ii = zi * zi;
     if (MeasureOf<M>(zr, zi, rr, ii) > bound) {
@@ -117,10 +117,10 @@ void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, dou
   }
   const double rr = zr * zr, ii = zi * zi;
   switch (formula) {
-    case Formula::Square: Step<Formula::Square>(zr, zi, rr, ii, cr, ci); break;
-    case Formula::Cube: Step<Formula::Cube>(zr, zi, rr, ii, cr, ci); break;
-    case Formula::Fourth: Step<Formula::Fourth>(zr, zi, rr, ii, cr, ci); break;
-    case Formula::Fifth: Step<Formula::Fifth>(zr, zi, rr, ii, cr, ci); break;
+    case Formula::Square: Step<Formula::Square>(zr, zi, rr, ii, cr, ci, 2.0); break;
+    case Formula::Cube: Step<Formula::Cube>(zr, zi, rr, ii, cr, ci, 2.0); break;
+    case Formula::Fourth: Step<Formula::Fourth>(zr, zi, rr, ii, cr, ci, 2.0); break;
+    case Formula::Fifth: Step<Formula::Fifth>(zr, zi, rr, ii, cr, ci, 2.0); break;
   }
 }
 
@@ -284,8 +284,9 @@ void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
   // Beyond the table the signs are always passed on.
   w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
   w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
-  nextPoint_ = 0;
-  w.nextPoint = &nextPoint_;
+  nextPoint_.head = 0;
+  w.nextPoint = &nextPoint_.head;
+  w.batchDivisor = static_cast<int64_t>(workers_.size() + 1) * 8;
 
   work_ = &w;
   vector_ = path_ != Path::Scalar && VectorAvailable();

@@ -125,7 +125,12 @@ class Engine {
   const uint32_t* scratch_ = nullptr;
   uint32_t* picture_ = nullptr;
   std::vector<uint32_t> escapeTable_;
-  int64_t nextPoint_ = 0;
+  // The queue head, on a cache line of its own: the threads that poll the
+  // flags above must not slow down the threads taking points.
+  struct alignas(64) QueueHead {
+    int64_t head = 0;
+    char pad[56];
+  } nextPoint_;
 
   uint64_t lastSteps_ = 0;
   Path path_ = Path::Auto;

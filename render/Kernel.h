@@ -43,10 +43,16 @@ struct Work {
   uint32_t lastStepColour = 0;
 
   int64_t* nextPoint = nullptr;  // shared queue head, advanced atomically
+  int64_t batchDivisor = 1;
 };
 
-// Points a worker takes from the shared queue at a time.
+// Points a worker takes from the shared queue at a time: a share of what
+// is left (the remaining points over batchDivisor), at least kBatch and at
+// most kMaxBatch, so the threads rarely meet at the queue head early on and
+// still end together. The first pass settles a batch kBatch points at a
+// time.
 inline constexpr int64_t kBatch = 64;
+inline constexpr int64_t kMaxBatch = 4096;
 
 // Runs the AVX2 kernel on the shared queue until it is empty; returns the
 // iteration steps computed. Defined in render/avx2/.
@@ -59,16 +65,18 @@ namespace {
 // One update step from z = zr + zi*i with rr = zr * zr and ii = zi * zi
 // already formed (the same products the measure of the previous step
 // formed, so reusing them changes no bit). Every operation is a separate
-// IEEE double operation in the order written.
+// IEEE double operation in the order written. two holds 2.0 (the vector
+// kernel passes it hidden from the compiler, which would otherwise turn the
+// product into zr + zr, the same bits but on the busier adder).
 template <Formula F, class T>
-inline void Step(T& zr, T& zi, T rr, T ii, T cr, T ci) {
+inline void Step(T& zr, T& zi, T rr, T ii, T cr, T ci, T two) {
   T nr, ni;
   if constexpr (F == Formula::Square) {  // z^2 + c
     nr = (rr - ii) + cr;
-    ni = ((2.0 * zr) * zi) + ci;
+    ni = ((two * zr) * zi) + ci;
   } else if constexpr (F == Formula::Cube) {  // z^3 + c
-    nr = (((rr * zr) - (ii * zr)) - (((2.0 * zr) * zi) * zi)) + cr;
-    ni = (((rr * zi) - (ii * zi)) + (((2.0 * zr) * zr) * zi)) + ci;
+    nr = (((rr * zr) - (ii * zr)) - (((two * zr) * zi) * zi)) + cr;
+    ni = (((rr * zi) - (ii * zi)) + (((two * zr) * zr) * zi)) + ci;
   } else if constexpr (F == Formula::Fourth) {  // z^4 + c
     const T t1 = (rr * zr) * zr;
     const T t2 = (ii * zi) * zi;
@@ -112,10 +120,14 @@ inline uint32_t FinalColour(const Work& w, bool escaped, int64_t k, double zr, d
 
 // Takes the next batch of points from the shared queue: [*first, *end).
 inline bool TakeBatch(const Work& w, int64_t* first, int64_t* end) {
-  const int64_t b = __atomic_fetch_add(w.nextPoint, kBatch, __ATOMIC_RELAXED);
+  const int64_t head = __atomic_load_n(w.nextPoint, __ATOMIC_RELAXED);
+  if (head >= w.points) return false;
+  int64_t size = (w.points - head) / w.batchDivisor;
+  size = size < kBatch ? kBatch : size > kMaxBatch ? kMaxBatch : size;
+  const int64_t b = __atomic_fetch_add(w.nextPoint, size, __ATOMIC_RELAXED);
   if (b >= w.points) return false;
   *first = b;
-  *end = b + kBatch < w.points ? b + kBatch : w.points;
+  *end = b + size < w.points ? b + size : w.points;
   return true;
 }
 

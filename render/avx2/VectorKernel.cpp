@@ -22,8 +22,8 @@ constexpr int kVectors = 3;
 constexpr int kLanes = kVectors * 4;
 // Steps of the first pass; points still running after it go on in lanes,
 // as do the last few of a group when the others have escaped.
-constexpr int64_t kSettleSteps = 48;
-constexpr int kStragglers = 1;
+constexpr int64_t kSettleSteps = 24;
+constexpr int kStragglers = 3;
 // Every this many steps the lanes may save z for the cycle test (and the
 // loop looks at the lanes even when none has finished).
 constexpr int64_t kCheckpointPeriod = 64;
@@ -42,6 +42,14 @@ inline int64_t Min(int64_t a, int64_t b) { return a < b ? a : b; }
 // b where the mask is set, else a.
 inline V4 Blend(V4 a, V4 b, M4 mask) { return (V4)_mm256_blendv_pd((__m256d)a, (__m256d)b, (__m256d)mask); }
 inline M4 Blend(M4 a, M4 b, M4 mask) { return (M4)Blend((V4)a, (V4)b, mask); }
+// 2.0 in every lane, hidden from the compiler so that 2.0 * zr stays a
+// product (it would otherwise become zr + zr: the same bits, but on the
+// adders, which the loop already keeps busier than the multipliers).
+inline V4 OpaqueTwo() {
+  V4 t = Splat(2.0);
+  asm("" : "+x"(t));
+  return t;
+}
 
 // A point's current z, its c, its pixel and the steps it has taken.
 struct Start {
@@ -64,6 +72,7 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
             uint64_t& steps) {
   const int64_t limit = Min(kSettleSteps, w.mn + 1);
   const V4 bound = Splat(w.bound);
+  const V4 two = OpaqueTwo();
   alignas(32) double zr0[kLanes], zi0[kLanes], cr0[kLanes], ci0[kLanes];
   alignas(32) double escR[kLanes], escI[kLanes];
   alignas(32) int64_t escK[kLanes];
@@ -132,7 +141,7 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
       const M4 none = M4{-1, -1, -1, -1};
       unsigned runningBits = 0;
       for (int v = 0; v < kVectors; ++v) {
-        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
+        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
         rr[v] = zr[v] * zr[v];
         ii[v] = zi[v] * zi[v];
         const M4 e = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) & (ek[v] == none);
@@ -185,13 +194,14 @@ class Feed {
   Feed(const Work& w, uint64_t& steps) : w_(w), steps_(steps) {}
   bool Next(Start& s) {
     while (next_ == count_) {
-      int64_t first, end;
-      if (!TakeBatch(w_, &first, &end)) return false;
+      if (first_ == end_ && !TakeBatch(w_, &first_, &end_)) return false;
+      const int64_t end = first_ + kBatch < end_ ? first_ + kBatch : end_;
       next_ = count_ = 0;
       if (w_.escapeUsesSigns)
-        Settle<F, M, true>(w_, first, end, survivors_, count_, steps_);
+        Settle<F, M, true>(w_, first_, end, survivors_, count_, steps_);
       else
-        Settle<F, M, false>(w_, first, end, survivors_, count_, steps_);
+        Settle<F, M, false>(w_, first_, end, survivors_, count_, steps_);
+      first_ = end;
     }
     s = survivors_[next_++];
     return true;
@@ -200,6 +210,7 @@ class Feed {
  private:
   const Work& w_;
   uint64_t& steps_;
+  int64_t first_ = 0, end_ = 0;  // the rest of the batch taken
   Start survivors_[kBatch];
   int count_ = 0, next_ = 0;
 };
@@ -255,6 +266,7 @@ uint64_t Kernel(const Work& w) {
   for (int lane = 0; lane < kLanes; ++lane) active += refill(lane) ? 1 : 0;
 
   const V4 bound = Splat(w.bound);
+  const V4 two = OpaqueTwo();
   while (active > 0) {
     const int64_t nextCheckpoint = (clock / kCheckpointPeriod + 1) * kCheckpointPeriod;
     const int64_t block = Min(nextCheckpoint, nextLimit) - clock;
@@ -271,20 +283,32 @@ uint64_t Kernel(const Work& w) {
     }
     int64_t ran = 0;
     int hit = 0;
-    do {
+    // Two steps per round: both test for escape, only the second for a
+    // repeat of zr (a cycle is then found at most one period later; the
+    // lanes are looked at in full below).
+    for (;;) {
       M4 any = M4{0, 0, 0, 0};
       for (int v = 0; v < kVectors; ++v) {
-        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v]);
+        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
         rr[v] = zr[v] * zr[v];
         ii[v] = zi[v] * zi[v];
-        // A repeat of zr alone stops the run; the lanes are then looked
-        // at in full below.
+        any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound);
+      }
+      ++ran;
+      hit = MaskOf(any);
+      if (hit != 0 || ran == block) break;
+      any = M4{0, 0, 0, 0};
+      for (int v = 0; v < kVectors; ++v) {
+        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
+        rr[v] = zr[v] * zr[v];
+        ii[v] = zi[v] * zi[v];
         any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) |
                SameBits(BitsOf(zr[v]), sr[v]);
       }
       ++ran;
       hit = MaskOf(any);
-    } while (hit == 0 && ran < block);
+      if (hit != 0 || ran == block) break;
+    }
     clock += ran;
     for (int v = 0; v < kVectors; ++v) {
       Store(L.zr + 4 * v, zr[v]);
@@ -356,10 +380,10 @@ void VectorStepOnce(Formula formula, double& zr, double& zi, double cr, double c
   V4 r = Splat(zr), i = Splat(zi);
   const V4 rr = r * r, ii = i * i, a = Splat(cr), b = Splat(ci);
   switch (formula) {
-    case Formula::Square: Step<Formula::Square>(r, i, rr, ii, a, b); break;
-    case Formula::Cube: Step<Formula::Cube>(r, i, rr, ii, a, b); break;
-    case Formula::Fourth: Step<Formula::Fourth>(r, i, rr, ii, a, b); break;
-    case Formula::Fifth: Step<Formula::Fifth>(r, i, rr, ii, a, b); break;
+    case Formula::Square: Step<Formula::Square>(r, i, rr, ii, a, b, Splat(2.0)); break;
+    case Formula::Cube: Step<Formula::Cube>(r, i, rr, ii, a, b, Splat(2.0)); break;
+    case Formula::Fourth: Step<Formula::Fourth>(r, i, rr, ii, a, b, Splat(2.0)); break;
+    case Formula::Fifth: Step<Formula::Fifth>(r, i, rr, ii, a, b, Splat(2.0)); break;
   }
   zr = r[0];
   zi = i[0];

@@ -168,4 +168,75 @@ TEST(EngineThreads, ManyRendersInARowAllComplete) {
   EXPECT_NE(w.CVBackdrop->Data()[250 * 500 + 125], 0xFF000000u);
 }
 
+// Grids of every awkward size against the point-by-point result: one
+// point, fewer points than one group of lanes, a row shorter than a group,
+// unused columns and rows between used ones, limits from 0 up; the work is
+// shared out in batches of changing size, which must cover every point
+// exactly once whatever the number of threads.
+fw::Color TestEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette&) {
+  return fw::Color{static_cast<uint32_t>(0xFF000000u | (k << 2) | (zrNegative ? 2 : 0) | (ziNegative ? 1 : 0))};
+}
+fw::Color TestStep(int64_t k, const Palette&) {
+  return fw::Color{static_cast<uint32_t>(0xFE000000u | k)};
+}
+
+TEST(EngineThreads, EveryGridSizeMatchesThePointByPointResult) {
+  PathGuard guard;
+  struct Size {
+    int width, height;
+  };
+  const Size sizes[] = {{1, 1}, {5, 1}, {1, 7}, {13, 3}, {31, 17}, {200, 90}};
+  constexpr uint32_t kUntouched = 0x12345678u;
+  for (const Size size : sizes) {
+    for (int64_t mn : {int64_t{0}, int64_t{1}, int64_t{50}, int64_t{700}}) {
+      for (bool julia : {false, true}) {
+        render::Job job;
+        job.rule = {Formula::Square, render::Measure::SumOfSquares, 4.0};
+        job.colouring = {&TestEscape, &TestStep};
+        job.gridIsStart = julia;
+        job.cr = -0.75;
+        job.ci = 0.11;
+        job.mn = mn;
+        job.width = size.width;
+        job.height = size.height;
+        job.columns.resize(static_cast<size_t>(size.width));
+        job.rows.resize(static_cast<size_t>(size.height));
+        job.columnUsed.assign(static_cast<size_t>(size.width), 1);
+        job.rowUsed.assign(static_cast<size_t>(size.height), 1);
+        for (int x = 0; x < size.width; ++x) {
+          job.columns[static_cast<size_t>(x)] = -2.0 + 2.6 * x / size.width;
+          if (size.width > 4 && x % 7 == 3) job.columnUsed[static_cast<size_t>(x)] = 0;
+        }
+        for (int y = 0; y < size.height; ++y) {
+          job.rows[static_cast<size_t>(y)] = -1.3 + 2.6 * y / size.height;
+          if (size.height > 4 && y % 5 == 2) job.rowUsed[static_cast<size_t>(y)] = 0;
+        }
+        std::vector<uint32_t> expected(static_cast<size_t>(size.width * size.height), kUntouched);
+        for (int y = 0; y < size.height; ++y) {
+          for (int x = 0; x < size.width; ++x) {
+            if (!job.columnUsed[static_cast<size_t>(x)] || !job.rowUsed[static_cast<size_t>(y)]) continue;
+            const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
+            const render::PointResult r =
+                julia ? render::IteratePoint(job.rule, gx, gy, job.cr, job.ci, mn)
+                      : render::IteratePoint(job.rule, 0.0, 0.0, gx, gy, mn);
+            expected[static_cast<size_t>(y * size.width + x)] =
+                r.escaped ? TestEscape(r.k, r.zrNegative, r.ziNegative, job.palette).value
+                          : TestStep(mn, job.palette).value;
+          }
+        }
+        for (int threads : {1, 2, 8}) {
+          for (Path path : Paths()) {
+            Engine::Shared().SetThreads(threads);
+            Engine::Shared().SetPath(path);
+            std::vector<uint32_t> scratch(expected.size(), 0), picture(expected.size(), kUntouched);
+            Engine::Shared().Render(job, scratch.data(), picture.data());
+            EXPECT_EQ(picture, expected) << size.width << "x" << size.height << " mn " << mn
+                                         << (julia ? " julia " : " ") << threads << " threads";
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
