@@ -123,37 +123,39 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
         ci[v] = Load(ci0 + 4 * v);
       }
     }
-    V4 er[kVectors], ei[kVectors];
-    M4 ek[kVectors];  // escape step, -1 while the lane runs
+    V4 er[kVectors], ei[kVectors];  // z where the lane escaped (with Signs)
+    M4 alive[kVectors];   // all ones while the lane has not escaped
+    M4 count[kVectors];   // steps the lane took without escaping
     for (int v = 0; v < kVectors; ++v) {
       rr[v] = zr[v] * zr[v];
       ii[v] = zi[v] * zi[v];
       er[v] = ei[v] = Splat(0.0);
-      ek[v] = M4{-1, -1, -1, -1};
+      alive[v] = M4{-1, -1, -1, -1};
+      count[v] = M4{0, 0, 0, 0};
     }
     // Run until every lane has escaped, or the few that have not are left
     // to the lanes of the second loop.
     int64_t taken = 0;
-    int running = n;
     const unsigned realLanes = (1u << n) - 1;  // not the padding
-    while (taken < limit && running > kStragglers) {
-      const M4 kk = M4{taken, taken, taken, taken};
-      const M4 none = M4{-1, -1, -1, -1};
-      unsigned runningBits = 0;
+    unsigned runningBits = realLanes;
+    while (taken < limit && __builtin_popcount(runningBits) > kStragglers) {
+      runningBits = 0;
       for (int v = 0; v < kVectors; ++v) {
         Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
         rr[v] = zr[v] * zr[v];
         ii[v] = zi[v] * zi[v];
-        const M4 e = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) & (ek[v] == none);
-        ek[v] = Blend(ek[v], kk, e);
+        const M4 e = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound);
         if constexpr (Signs) {
-          er[v] = Blend(er[v], zr[v], e);
-          ei[v] = Blend(ei[v], zi[v], e);
+          const M4 now = e & alive[v];
+          er[v] = Blend(er[v], zr[v], now);
+          ei[v] = Blend(ei[v], zi[v], now);
         }
-        runningBits |= static_cast<unsigned>(MaskOf(ek[v] == none)) << (4 * v);
+        alive[v] = (M4)_mm256_andnot_si256((__m256i)e, (__m256i)alive[v]);
+        count[v] -= alive[v];
+        runningBits |= static_cast<unsigned>(MaskOf(alive[v])) << (4 * v);
       }
       ++taken;
-      running = __builtin_popcount(runningBits & realLanes);
+      runningBits &= realLanes;
     }
     for (int v = 0; v < kVectors; ++v) {
       Store(escR + 4 * v, Signs ? er[v] : zr[v]);
@@ -162,24 +164,30 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
       Store(zi0 + 4 * v, zi[v]);
       Store(cr0 + 4 * v, cr[v]);
       Store(ci0 + 4 * v, ci[v]);
-      _mm256_store_si256((__m256i*)(escK + 4 * v), (__m256i)ek[v]);
+      _mm256_store_si256((__m256i*)(escK + 4 * v), (__m256i)count[v]);
     }
     uint64_t groupSteps = 0;
     uint32_t* const out = w.out;
-    for (int lane = 0; lane < n; ++lane) {
+    // The escaped lanes: escape step k is the count of steps before.
+    for (unsigned bits = realLanes & ~runningBits; bits != 0; bits &= bits - 1) {
+      const int lane = __builtin_ctz(bits);
       const int64_t k = escK[lane];
-      if (k >= 0) {
-        uint32_t colour;
-        if (Signs || k >= w.tableSteps)
-          colour = FinalColour(w, true, k, escR[lane], escI[lane]);
-        else  // the signs do not matter: any entry of step k
-          colour = w.escapeTable[k * 4];
-        out[offset[lane]] = colour;
-        groupSteps += static_cast<uint64_t>(k) + 1;
-      } else if (taken == w.mn + 1) {
-        out[offset[lane]] = w.lastStepColour;
+      uint32_t colour;
+      if (Signs || k >= w.tableSteps)
+        colour = FinalColour(w, true, k, escR[lane], escI[lane]);
+      else  // the signs do not matter: any entry of step k
+        colour = w.escapeTable[k * 4];
+      out[offset[lane]] = colour;
+      groupSteps += static_cast<uint64_t>(k) + 1;
+    }
+    if (taken == w.mn + 1) {
+      for (unsigned bits = runningBits; bits != 0; bits &= bits - 1) {
+        out[offset[__builtin_ctz(bits)]] = w.lastStepColour;
         groupSteps += static_cast<uint64_t>(taken);
-      } else {  // goes on from here
+      }
+    } else {
+      for (unsigned bits = runningBits; bits != 0; bits &= bits - 1) {  // go on from here
+        const int lane = __builtin_ctz(bits);
         survivors[survivorCount++] = {zr0[lane], zi0[lane], cr0[lane], ci0[lane], offset[lane], taken};
       }
     }
