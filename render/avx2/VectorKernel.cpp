@@ -20,6 +20,9 @@ typedef long long M4 __attribute__((vector_size(32)));
 
 constexpr int kVectors = 3;
 constexpr int kLanes = kVectors * 4;
+// Vectors of the lane loop.
+constexpr int kLoopVectors = 3;
+constexpr int kLoopLanes = kLoopVectors * 4;
 // Steps of the first pass; points still running after it go on in lanes,
 // as do the last few of a group when the others have escaped.
 constexpr int64_t kSettleSteps = 24;
@@ -223,15 +226,46 @@ class Feed {
   int count_ = 0, next_ = 0;
 };
 
+// One step of every vector of the lane loop; returns the lanes that
+// escaped (and, with Repeat, those whose zr repeats its saved bits). For
+// z^2 + c only rr - ii is kept between steps (d), which frees a register per
+// vector; the difference is the one the step would form, so no bit changes.
+template <Formula F, Measure M, bool Repeat, int N>
+__attribute__((always_inline)) inline M4 Advance(V4 (&zr)[N], V4 (&zi)[N], V4 (&rr)[N], V4 (&ii)[N],
+                                                 V4 (&d)[N], const V4 (&cr)[N], const V4 (&ci)[N],
+                                                 const M4 (&sr)[N], V4 two, V4 bound) {
+  M4 any = M4{0, 0, 0, 0};
+  for (int v = 0; v < N; ++v) {
+    M4 e;
+    if constexpr (F == Formula::Square) {
+      const V4 nr = d[v] + cr[v];
+      const V4 ni = ((two * zr[v]) * zi[v]) + ci[v];
+      zr[v] = nr;
+      zi[v] = ni;
+      const V4 r2 = nr * nr, i2 = ni * ni;
+      d[v] = r2 - i2;
+      e = Greater(MeasureOf<M>(nr, ni, r2, i2), bound);
+    } else {
+      Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
+      rr[v] = zr[v] * zr[v];
+      ii[v] = zi[v] * zi[v];
+      e = Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound);
+    }
+    if constexpr (Repeat) e |= SameBits(BitsOf(zr[v]), sr[v]);
+    any |= e;
+  }
+  return any;
+}
+
 // The lanes of the second loop, one array per quantity, four lanes per
 // vector.
 struct Lanes {
-  alignas(32) double zr[kLanes], zi[kLanes], rr[kLanes], ii[kLanes], cr[kLanes], ci[kLanes];
-  alignas(32) int64_t savedR[kLanes], savedI[kLanes];  // z at the last checkpoint, as bits
-  int64_t offset[kLanes];      // pixel of the lane's point; -1 when idle
-  int64_t start[kLanes];       // the clock when the point entered the lane
-  int64_t saveAge[kLanes];     // steps after which the lane saves z next
-  int64_t limitAt[kLanes];     // clock at which the point has taken mn + 1 steps
+  alignas(32) double zr[kLoopLanes], zi[kLoopLanes], cr[kLoopLanes], ci[kLoopLanes];
+  alignas(32) int64_t savedR[kLoopLanes], savedI[kLoopLanes];  // z at the last checkpoint, as bits
+  int64_t offset[kLoopLanes];      // pixel of the lane's point; -1 when idle
+  int64_t start[kLoopLanes];       // the clock when the point entered the lane
+  int64_t saveAge[kLoopLanes];     // steps after which the lane saves z next
+  int64_t limitAt[kLoopLanes];     // clock at which the point has taken mn + 1 steps
 };
 
 template <Formula F, Measure M>
@@ -251,8 +285,6 @@ uint64_t Kernel(const Work& w) {
     if (!got) s = {__builtin_nan(""), __builtin_nan(""), __builtin_nan(""), __builtin_nan(""), -1, 0};
     L.zr[lane] = s.zr;
     L.zi[lane] = s.zi;
-    L.rr[lane] = s.zr * s.zr;
-    L.ii[lane] = s.zi * s.zi;
     L.cr[lane] = s.cr;
     L.ci[lane] = s.ci;
     L.savedR[lane] = got ? __builtin_bit_cast(int64_t, s.zr) : 0;
@@ -271,20 +303,22 @@ uint64_t Kernel(const Work& w) {
     if (!refill(lane)) --active;
   };
 
-  for (int lane = 0; lane < kLanes; ++lane) active += refill(lane) ? 1 : 0;
+  for (int lane = 0; lane < kLoopLanes; ++lane) active += refill(lane) ? 1 : 0;
 
   const V4 bound = Splat(w.bound);
   const V4 two = OpaqueTwo();
   while (active > 0) {
     const int64_t nextCheckpoint = (clock / kCheckpointPeriod + 1) * kCheckpointPeriod;
     const int64_t block = Min(nextCheckpoint, nextLimit) - clock;
-    V4 zr[kVectors], zi[kVectors], rr[kVectors], ii[kVectors], cr[kVectors], ci[kVectors];
-    M4 sr[kVectors];
-    for (int v = 0; v < kVectors; ++v) {
+    constexpr int N = kLoopVectors;
+    V4 zr[N], zi[N], rr[N], ii[N], d[N], cr[N], ci[N];
+    M4 sr[N];
+    for (int v = 0; v < N; ++v) {
       zr[v] = Load(L.zr + 4 * v);
       zi[v] = Load(L.zi + 4 * v);
-      rr[v] = Load(L.rr + 4 * v);
-      ii[v] = Load(L.ii + 4 * v);
+      rr[v] = zr[v] * zr[v];
+      ii[v] = zi[v] * zi[v];
+      d[v] = rr[v] - ii[v];
       cr[v] = Load(L.cr + 4 * v);
       ci[v] = Load(L.ci + 4 * v);
       sr[v] = LoadBits(L.savedR + 4 * v);
@@ -295,42 +329,24 @@ uint64_t Kernel(const Work& w) {
     // repeat of zr (a cycle is then found at most one period later; the
     // lanes are looked at in full below).
     for (;;) {
-      M4 any = M4{0, 0, 0, 0};
-      for (int v = 0; v < kVectors; ++v) {
-        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
-        rr[v] = zr[v] * zr[v];
-        ii[v] = zi[v] * zi[v];
-        any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound);
-      }
+      hit = MaskOf(Advance<F, M, false>(zr, zi, rr, ii, d, cr, ci, sr, two, bound));
       ++ran;
-      hit = MaskOf(any);
       if (hit != 0 || ran == block) break;
-      any = M4{0, 0, 0, 0};
-      for (int v = 0; v < kVectors; ++v) {
-        Step<F>(zr[v], zi[v], rr[v], ii[v], cr[v], ci[v], two);
-        rr[v] = zr[v] * zr[v];
-        ii[v] = zi[v] * zi[v];
-        any |= Greater(MeasureOf<M>(zr[v], zi[v], rr[v], ii[v]), bound) |
-               SameBits(BitsOf(zr[v]), sr[v]);
-      }
+      hit = MaskOf(Advance<F, M, true>(zr, zi, rr, ii, d, cr, ci, sr, two, bound));
       ++ran;
-      hit = MaskOf(any);
       if (hit != 0 || ran == block) break;
     }
     clock += ran;
-    for (int v = 0; v < kVectors; ++v) {
+    for (int v = 0; v < N; ++v) {
       Store(L.zr + 4 * v, zr[v]);
       Store(L.zi + 4 * v, zi[v]);
-      Store(L.rr + 4 * v, rr[v]);
-      Store(L.ii + 4 * v, ii[v]);
     }
 
     if (hit != 0) {
       // Which lanes escaped or repeated, from the values just stored.
-      for (int v = 0; v < kVectors; ++v) {
+      for (int v = 0; v < kLoopVectors; ++v) {
         const V4 r = Load(L.zr + 4 * v), i = Load(L.zi + 4 * v);
-        const int esc =
-            MaskOf(Greater(MeasureOf<M>(r, i, Load(L.rr + 4 * v), Load(L.ii + 4 * v)), bound));
+        const int esc = MaskOf(Greater(MeasureOf<M>(r, i, r * r, i * i), bound));
         const M4 cyc = SameBits(BitsOf(r), LoadBits(L.savedR + 4 * v)) &
                        SameBits(BitsOf(i), LoadBits(L.savedI + 4 * v));
         int done = esc | MaskOf(cyc);
@@ -344,7 +360,7 @@ uint64_t Kernel(const Work& w) {
     if (clock == nextLimit) {
       // Lanes at their limit never escaped.
       nextLimit = kNever;
-      for (int lane = 0; lane < kLanes; ++lane) {
+      for (int lane = 0; lane < kLoopLanes; ++lane) {
         if (L.limitAt[lane] == clock) finish(lane, false);
         nextLimit = Min(nextLimit, L.limitAt[lane]);
       }
@@ -353,7 +369,7 @@ uint64_t Kernel(const Work& w) {
       // Each lane saves z at growing intervals (half its age, at least a
       // period), so any cycle is found once an interval exceeds its length,
       // and a point that has settled into a cycle is stopped soon after.
-      for (int lane = 0; lane < kLanes; ++lane) {
+      for (int lane = 0; lane < kLoopLanes; ++lane) {
         const int64_t age = clock - L.start[lane];
         if (age >= L.saveAge[lane] && L.offset[lane] >= 0) {
           L.savedR[lane] = __builtin_bit_cast(int64_t, L.zr[lane]);
