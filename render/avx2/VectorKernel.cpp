@@ -1,8 +1,8 @@
 // The AVX2 kernel (this file alone is compiled with -mavx2). Work comes
-// from the shared queue in batches. A first short pass runs each batch in
-// groups of 12 points (three interleaved vectors, enough to hide the
-// latency of one step) for a few steps, which settles most points outside
-// the set without any per-lane bookkeeping. The points it leaves go on, from
+// from the shared queue in batches. A first pass runs each batch in groups
+// of 12 points (three interleaved vectors, enough to hide the latency of
+// one step) for up to 64 steps, which settles most points outside the set
+// without any per-lane bookkeeping. The points it leaves go on, from
 // where they stopped, in a lane-refill loop: each lane whose point finishes
 // (escaped, reached the limit, or caught in an exact cycle) writes its
 // colour and takes the next point at once, so no lane idles while slow
@@ -24,9 +24,13 @@ constexpr int kLanes = kVectors * 4;
 constexpr int kLoopVectors = 3;
 constexpr int kLoopLanes = kLoopVectors * 4;
 // Steps of the first pass; points still running after it go on in lanes,
-// as do the last few of a group when the others have escaped.
-constexpr int64_t kSettleSteps = 24;
-constexpr int kStragglers = 3;
+// as do the last few of a group when the others have escaped. The first
+// pass costs less per step than the lanes (no lane is ever refilled), so it
+// runs long; with a limit of at most kSettleAll steps it takes every point
+// to the end.
+constexpr int64_t kSettleSteps = 64;
+constexpr int64_t kSettleAll = 128;
+constexpr int kStragglers = 2;
 // Every this many steps the lanes may save z for the cycle test (and the
 // loop looks at the lanes even when none has finished).
 constexpr int64_t kCheckpointPeriod = 64;
@@ -68,12 +72,12 @@ inline Start StartOf(const Work& w, int64_t r, int64_t c) {
 }
 
 // The first pass over points [first, end): at most kSettleSteps steps for
-// each (all mn + 1 when that is fewer). Finished points get their colour;
-// the others are appended to survivors.
+// each (all mn + 1 when mn is below kSettleAll). Finished points get their
+// colour; the others are appended to survivors.
 template <Formula F, Measure M, bool Signs>
 void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& survivorCount,
             uint64_t& steps) {
-  const int64_t limit = Min(kSettleSteps, w.mn + 1);
+  const int64_t limit = w.mn < kSettleAll ? w.mn + 1 : kSettleSteps;
   const V4 bound = Splat(w.bound);
   const V4 two = OpaqueTwo();
   alignas(32) double zr0[kLanes], zi0[kLanes], cr0[kLanes], ci0[kLanes];
