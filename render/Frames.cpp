@@ -84,7 +84,8 @@ template <class Pred>
 int64_t LastWhere(int64_t lo, int64_t hi, Pred pred) {
   int64_t found = lo - 1;
   while (lo <= hi) {
-    const int64_t mid = lo + (hi - lo) / 2;
+    // hi - lo may exceed the Int64 range (the grid runs from -N to N).
+    const int64_t mid = lo + static_cast<int64_t>((static_cast<uint64_t>(hi) - static_cast<uint64_t>(lo)) / 2);
     if (pred(mid)) {
       found = mid;
       lo = mid + 1;

@@ -174,3 +174,21 @@ TEST(RenderState, RendersReuseTheSamePictureAndRedrawWholly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RenderState, HugeGridSizesComputeOnlyThePicture) {
+  // The literal loops would run for ages; the engine computes only the
+  // 500 x 500 pixels and must not overflow on the way (UBSan checks).
+  for (int64_t n : {INT64_MAX, (int64_t{1} << 53) + 1, int64_t{1} << 40}) {
+    TestWindow w;
+    w.mpixcel = n;
+    w.mn = 20;
+    EXPECT_NO_THROW(w.QuorixPB0_Action(nullptr)) << n;
+    EXPECT_EQ(w.ma, render::GridCoordinate(n, 4.0, n));
+    EXPECT_NO_THROW(w.QuorixPB5_Action(nullptr)) << n;
+    EXPECT_EQ(w.canvas.refreshes, 2);
+  }
+}
+
+}  // namespace
