@@ -15,9 +15,12 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // 255 - transparency) and every colour byte, also of fully transparent
 // pixels.
 //
-// The file is written to a temporary file beside it and renamed into place
-// only when complete, so a failed save leaves an existing file unchanged
-// and no partial file behind.
+// The file is written to a temporary file beside it, synced, and renamed
+// into place only when complete, so a failed save leaves an existing file
+// unchanged and no partial file behind. A symbolic link is followed and
+// the file it leads to replaced; a replaced file keeps its permission bits.
+// An existing target that is not a regular file (a folder, device, pipe or
+// socket) is refused.
 //
 // Raises NilObjectException for an empty path, OutOfBoundsException for a
 // quality or format out of range or a side outside 1 to 32767, and

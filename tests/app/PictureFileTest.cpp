@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -66,16 +69,32 @@ void ExpectPngOf(const QString& path, const Picture& picture) {
   EXPECT_EQ(mismatches, 0);
 }
 
-// Runs save, expects an IOException whose message names path, and expects
-// folder (unless empty) to hold the same files with the same bytes as
-// before.
-void ExpectFailedSaveChangesNothing(const std::function<void()>& save, const std::string& path,
-                                    const QString& folder) {
+// What a folder holds, without following links: every entry's name, type
+// and mode, inode, and for a regular file its bytes (a pipe is never opened).
+struct Entry {
+  QString name;
+  mode_t mode;
+  ino_t inode;
+  QByteArray bytes;
+  bool operator==(const Entry&) const = default;
+};
+std::vector<Entry> Snapshot(const QString& folder) {
+  std::vector<Entry> entries;
   const QDir dir(folder);
-  const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-  const QStringList before = folder.isEmpty() ? QStringList() : dir.entryList(filter);
-  std::vector<QByteArray> contents;
-  for (const QString& name : before) contents.push_back(ReadAll(dir.filePath(name)));
+  for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    struct stat st {};
+    if (lstat(QFile::encodeName(dir.filePath(name)).constData(), &st) != 0) continue;
+    entries.push_back({name, st.st_mode, st.st_ino, S_ISREG(st.st_mode) ? ReadAll(dir.filePath(name)) : QByteArray()});
+  }
+  return entries;
+}
+
+// Runs save, expects an IOException whose message names path and gives
+// reason (or any reason when empty), and expects folder (unless empty) to
+// hold the same entries with the same bytes as before.
+void ExpectFailedSaveChangesNothing(const std::function<void()>& save, const std::string& path,
+                                    const QString& folder, const std::string& reason = "") {
+  const std::vector<Entry> before = folder.isEmpty() ? std::vector<Entry>() : Snapshot(folder);
   try {
     save();
     ADD_FAILURE() << "saving to " << path << " did not fail";
@@ -85,12 +104,43 @@ void ExpectFailedSaveChangesNothing(const std::function<void()>& save, const std
     EXPECT_NE(message.find("\"" + path + "\""), std::string::npos) << message;
     EXPECT_GT(message.size(), message.find("\": ") + 4) << "no reason given: " << message;
     EXPECT_EQ(message.find("Unknown error"), std::string::npos) << message;
+    if (!reason.empty()) {
+      EXPECT_NE(message.find(reason), std::string::npos) << message;
+    }
   }
   if (folder.isEmpty()) return;
-  EXPECT_EQ(dir.entryList(filter), before);
-  for (size_t i = 0; i < contents.size() && i < static_cast<size_t>(before.size()); ++i) {
-    EXPECT_EQ(ReadAll(dir.filePath(before[static_cast<int>(i)])), contents[i]) << before[static_cast<int>(i)].toStdString();
+  const std::vector<Entry> after = Snapshot(folder);
+  EXPECT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+    EXPECT_TRUE(after[i] == before[i]) << "changed: " << before[i].name.toStdString() << " / "
+                                       << after[i].name.toStdString();
   }
+}
+
+// Lowers the file-size limit for one scope; a write past it then fails
+// with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, handler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*handler_)(int) = nullptr;
+};
+
+mode_t ModeOf(const QString& path) {
+  struct stat st {};
+  return stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 TEST(PictureFileTest, SavedPngEqualsThePicturePixelForPixel) {
@@ -115,7 +165,7 @@ TEST(PictureFileTest, SavedPngEqualsThePicturePixelForPixel) {
     fw::SavePicture(*small, q.toStdString(), 150, quality);
     ExpectPngOf(q, *small);
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4);  // no temporary file left
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);  // no temporary file left
 }
 
 TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
@@ -171,24 +221,97 @@ TEST(PictureFileTest, UnwritablePlacesRaiseAndLeaveFilesUntouched) {
     ExpectFailedSaveChangesNothing(saveTo("/proc/version"), "/proc/version", "");
     EXPECT_EQ(ReadAll("/proc/version"), version);
   }
+}
 
-  // The disk fills up while an existing file is replaced: the old file
-  // stays as it was, byte for byte, and no temporary file is left.
-  const QString existing = dir.filePath("existing.png");
+// The disk runs out partway through replacing a file, short of the new PNG
+// by anything from one byte to the whole file: the save either fails,
+// naming the reason, with the old file untouched and no temporary file
+// left, or (with room enough) writes the whole new PNG.
+TEST(PictureFileTest, ADiskThatRunsOutLeavesTheOldFileOrTheWholeNewOne) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const auto picture = NoisyPicture(400, 400, 4);  // hardly compressible: about 640 KB
+  const QString reference = dir.filePath("reference.png");
+  fw::SavePicture(*picture, reference.toStdString(), 150, -1);
+  const QByteArray newBytes = ReadAll(reference);
+  const auto size = static_cast<rlim_t>(newBytes.size());
+  ASSERT_GT(size, 200000u);
+
+  const std::string existing = dir.filePath("existing.png").toStdString();
   const Picture old(2, 2);
-  fw::SavePicture(old, existing.toStdString(), 150, -1);
-  const QByteArray oldBytes = ReadAll(existing);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  ExpectFailedSaveChangesNothing(saveTo(existing.toStdString()), existing.toStdString(), dir.path());
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, savedHandler);
-  EXPECT_EQ(ReadAll(existing), oldBytes);
-  ExpectPngOf(existing, old);
+  fw::SavePicture(old, existing, 150, -1);
+  auto saveUnder = [&](rlim_t limit) {
+    return [&picture, existing, limit] {
+      FileSizeLimit scope(limit);
+      fw::SavePicture(*picture, existing, 150, -1);
+    };
+  };
+  for (rlim_t shortfall : {rlim_t{1}, rlim_t{2}, rlim_t{511}, rlim_t{4096}, rlim_t{16383}, rlim_t{16384},
+                           rlim_t{16385}, rlim_t{65537}, size / 2, size - 1, size}) {
+    SCOPED_TRACE("short by " + std::to_string(shortfall) + " of " + std::to_string(size) + " bytes");
+    ExpectFailedSaveChangesNothing(saveUnder(size - shortfall), existing, dir.path(), "File too large");
+  }
+  ExpectPngOf(QString::fromStdString(existing), old);
+
+  saveUnder(size)();
+  EXPECT_EQ(ReadAll(QString::fromStdString(existing)), newBytes);
+  ExpectPngOf(QString::fromStdString(existing), *picture);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// Only a regular file is replaced, found through any symbolic links; it
+// keeps its permission bits, and a new file gets those of the umask.
+TEST(PictureFileTest, OnlyRegularFilesAreReplacedAndTheyKeepTheirMode) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const auto picture = NoisyPicture(20, 10, 5);
+  auto saveTo = [&](const QString& path) {
+    return [&picture, path] { fw::SavePicture(*picture, path.toStdString(), 150, -1); };
+  };
+
+  ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.png")).constData(), 0644), 0);
+  ASSERT_EQ(symlink("pipe.png", QFile::encodeName(dir.filePath("to-pipe.png")).constData()), 0);
+  ASSERT_EQ(symlink("to-pipe.png", QFile::encodeName(dir.filePath("to-link.png")).constData()), 0);
+  QStringList refused = {"pipe.png", "to-pipe.png", "to-link.png"};
+  // A null device of our own; creating one may be forbidden here.
+  if (mknod(QFile::encodeName(dir.filePath("null.png")).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    refused << "null.png";
+  }
+  for (const QString& name : refused) {
+    SCOPED_TRACE(name.toStdString());
+    ExpectFailedSaveChangesNothing(saveTo(dir.filePath(name)), dir.filePath(name).toStdString(), dir.path(),
+                                   "not a regular file");
+  }
+  QDir(dir.path()).removeRecursively();
+  ASSERT_TRUE(QDir().mkpath(dir.path()));
+
+  for (mode_t mode : {0444, 0600, 0640, 0755, 0604}) {
+    const QString path = dir.filePath(QString("mode%1.png").arg(mode, 0, 8));
+    fw::SavePicture(Picture(1, 1), path.toStdString(), 150, -1);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), mode), 0);
+    saveTo(path)();
+    ExpectPngOf(path, *picture);
+    EXPECT_EQ(ModeOf(path), mode) << path.toStdString();
+  }
+
+  // Through a link the file it leads to is replaced; the link stays.
+  const QString target = dir.filePath("target.png");
+  fw::SavePicture(Picture(1, 1), target.toStdString(), 150, -1);
+  ASSERT_EQ(chmod(QFile::encodeName(target).constData(), 0640), 0);
+  const QString link = dir.filePath("link.png");
+  ASSERT_EQ(symlink("target.png", QFile::encodeName(link).constData()), 0);
+  saveTo(link)();
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  ExpectPngOf(target, *picture);
+  EXPECT_EQ(ModeOf(target), 0640u);
+
+  for (mode_t mask : {022, 077}) {
+    const mode_t previous = umask(mask);
+    const QString path = dir.filePath(QString("new%1.png").arg(mask, 0, 8));
+    saveTo(path)();
+    umask(previous);
+    EXPECT_EQ(ModeOf(path), 0666 & ~mask) << path.toStdString();
+  }
 }
 
 // ------------------------------------------------------------ save dialog
