@@ -5,6 +5,7 @@
 #include <map>
 
 #include "framework/core/Runtime.h"
+#include "framework/ui/PictureFile.h"
 #include "framework/ui/Report.h"
 #include "framework/ui/Window.h"
 
@@ -66,6 +67,7 @@ void InstallYieldHook() {
 
 void RunFrameworkInitialization(const std::function<void()>& lateStart) {
   InstallYieldHook();
+  IgnoreFileSizeSignal();
   lateStart();
 }
 

@@ -61,7 +61,8 @@ class GuiApplication : public QApplication {
 // user input waits until the loop has ended.
 void InstallYieldHook();
 
-// Initialises the framework (the yield hook) and calls lateStart once.
+// Initialises the framework (the yield hook; a file-size limit makes a save
+// fail rather than end the process) and calls lateStart once.
 void RunFrameworkInitialization(const std::function<void()>& lateStart);
 
 // Runs the event loop until the application quits; returns the quit code.

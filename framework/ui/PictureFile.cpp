@@ -10,6 +10,7 @@
 #include <QImageWriter>
 #include <QString>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -125,6 +126,8 @@ void ReplaceFile(const std::string& path, const QByteArray& bytes) {
 }
 
 }  // namespace
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 
 void SavePicture(const Picture& picture, const std::string& path, int64_t format, int64_t quality) {
   if (path.empty()) throw NilObjectException("The folder item passed cannot be nil");

@@ -28,4 +28,9 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // written.
 void SavePicture(const Picture& picture, const std::string& path, int64_t format, int64_t quality);
 
+// Has a write past the process's file-size limit fail with EFBIG, which a
+// save reports like any other failed write, instead of ending the process
+// with SIGXFSZ. The framework calls it while it initialises.
+void IgnoreFileSizeSignal();
+
 }  // namespace fw

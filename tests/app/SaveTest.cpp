@@ -1,11 +1,18 @@
 // File > Save: the canvas written as a PNG file through the save dialog.
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/App.h"
 #include "framework/ui/SaveDialog.h"
 #include "tests/app/WindowFixture.h"
 
@@ -129,6 +136,39 @@ TEST_F(Save, AFailedSaveIsReportedAndLeavesTheOldFileUntouched) {
   answer = PathOf("after.png");
   EXPECT_TRUE(w->HandleMenuCommand(*w->FileSave()));
   EXPECT_TRUE(FileShowsCanvas(PathOf("after.png")));
+}
+
+// Under a file-size limit (as `ulimit -f 10`), with SIGXFSZ at its default
+// disposition, the program as it starts up survives a save that outgrows
+// the limit: the save is reported as failed and the program goes on to quit
+// normally. Runs in a child process, since without that set-up the signal
+// ends the process.
+TEST(SaveUnderFileSizeLimitDeathTest, TheSaveFailsWithTheReasonAndTheProgramGoesOn) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("limited.png").toStdString();
+  auto run = [&path] {
+    std::signal(SIGXFSZ, SIG_DFL);
+    fw::SetSaveDialogAnswer([path](const fw::SaveDialogRequest&) { return std::optional<std::string>(path); });
+    QTimer::singleShot(0, [] {
+      MW* w = MW::Implicit();
+      w->QuorixPB0_Action(w->QuorixPB0());  // a rendered canvas: a PNG well over 10 KiB
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 10 * 1024;
+      setrlimit(RLIMIT_FSIZE, &limit);
+      w->MenuAction("FileSave")->trigger();
+      std::fprintf(stderr, "after the save\n");
+      fw::Quit(0);
+    });
+    const int status = startup::Main();
+    startup::Finalise();
+    std::fflush(nullptr);
+    std::_Exit(status);
+  };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(0),
+              "unhandled IOException: [^\n]*limited\\.png[^\n]*File too large.*after the save");
 }
 
 }  // namespace
