@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QPointer>
+#include <QSettings>
 #include <map>
 
 #include "framework/core/Runtime.h"
@@ -49,7 +50,19 @@ double& DeclaredVersion() {
 void Application::SetFrameworkVersion(double v) { DeclaredVersion() = v; }
 double Application::FrameworkVersion() { return DeclaredVersion(); }
 
-GuiApplication::GuiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+GuiApplication::GuiApplication(int& argc, char** argv) : QApplication(argc, argv) { KeepNoSettings(); }
+
+void KeepNoSettings() {
+  // Qt keeps state of its own through QSettings: the file dialog reads and
+  // writes its history, last folder and view in QtProject.conf under the
+  // user's configuration folder (and reads the system's copies). Every
+  // settings location is put below /dev/null, which is no folder: reading
+  // finds no file, and writing fails before any file or folder is made.
+  const QString nowhere = QStringLiteral("/dev/null");
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+      QSettings::setPath(format, scope, nowhere);
+}
 
 bool GuiApplication::notify(QObject* receiver, QEvent* event) {
   bool result = false;
