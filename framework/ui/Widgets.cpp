@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <cmath>
 
 #include "framework/ui/Report.h"
@@ -193,6 +194,12 @@ void TextField::UpdateColors() {
   setPalette(pal);
 }
 
+void TextField::initStyleOption(QStyleOptionFrame* option) const {
+  QLineEdit::initStyleOption(option);
+  // The style draws the focus highlight of the frame from this state.
+  if (!allowFocusRing_) option->state &= ~QStyle::State_HasFocus;
+}
+
 bool TextField::focusNextPrevChild(bool next) {
   if (allowTabs_) return false;  // the Tab key is typed into the field
   return QLineEdit::focusNextPrevChild(next);
@@ -224,7 +231,7 @@ bool TextField::ApplyProperty(std::string_view key, const PropertyValue& v) {
   else if (key == "allowtabs") allowTabs_ = AsBoolean(key, v);
   else if (key == "allowfocusring") {
     allowFocusRing_ = AsBoolean(key, v);
-    setAttribute(Qt::WA_MacShowFocusRect, allowFocusRing_);
+    update();
   } else if (key == "datasource") dataSource_ = AsString(key, v);
   else if (key == "datafield") dataField_ = AsString(key, v);
   else if (ApplyFontProperty(key, v)) {}

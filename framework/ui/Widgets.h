@@ -135,6 +135,8 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
  protected:
   void TransparentChanged() override { UpdateColors(); }
   bool focusNextPrevChild(bool next) override;
+  // Without a focus ring the field is drawn as if it had no focus.
+  void initStyleOption(QStyleOptionFrame* option) const override;
 
  private:
   void UpdateColors();
