@@ -6,6 +6,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTimerEvent>
 #include <cmath>
 
 #include "framework/ui/Report.h"
@@ -404,6 +405,42 @@ bool UpDownArrows::ApplyProperty(std::string_view key, const PropertyValue& v) {
     return true;
   }
   return Control::ApplyProperty(key, v);
+}
+
+// ------------------------------------------------- ProgressBar, ProgressWheel
+
+ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent) { setTextVisible(false); }
+
+ProgressWheel::ProgressWheel(QWidget* parent) : QWidget(parent) {}
+
+void ProgressWheel::showEvent(QShowEvent*) { timer_.start(80, this); }
+void ProgressWheel::hideEvent(QHideEvent*) { timer_.stop(); }
+
+void ProgressWheel::timerEvent(QTimerEvent* e) {
+  if (e->timerId() != timer_.timerId()) return QWidget::timerEvent(e);
+  step_ = (step_ + 1) % 12;
+  update();
+}
+
+void ProgressWheel::paintEvent(QPaintEvent*) {
+  // Twelve spokes; the one at the current step is darkest, the ones behind
+  // it fade out.
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const double r = std::min(width(), height()) / 2.0;
+  p.translate(width() / 2.0, height() / 2.0);
+  QPen pen;
+  pen.setWidthF(std::max(1.0, r / 5.0));
+  pen.setCapStyle(Qt::RoundCap);
+  for (int i = 0; i < 12; ++i) {
+    const int age = (step_ - i + 12) % 12;
+    pen.setColor(QColor(0x40, 0x40, 0x40, 255 - age * 18));
+    p.setPen(pen);
+    p.save();
+    p.rotate(i * 30.0);
+    p.drawLine(QPointF(0, -r * 0.45), QPointF(0, -r * 0.9));
+    p.restore();
+  }
 }
 
 }  // namespace fw

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <vector>
 
+#include "app/window/Module1.h"
+#include "framework/ui/NativeClass.h"
 #include "framework/ui/Widgets.h"
 #include "tests/app/WindowFixture.h"
 
@@ -46,6 +48,56 @@ TEST(FocusRing, OnlyFieldsThatAllowItShowTheRing) {
   ringed->setFocus();
   ASSERT_TRUE(ringed->hasFocus());
   EXPECT_NE(BorderPixels(ringed), unfocused);
+}
+
+TEST(NativeClasses, FoundByTheirExactNamesOnly) {
+  const auto* color = dynamic_cast<const fw::ColorClass*>(Module1::NSClassFromString("NSColor"));
+  const auto* font = dynamic_cast<const fw::FontClass*>(Module1::NSClassFromString("NSFont"));
+  ASSERT_NE(color, nullptr);
+  ASSERT_NE(font, nullptr);
+  for (const char* unknown : {"", "nscolor", "NSColorX", "NSView", "UpDownArrows"})
+    EXPECT_EQ(Module1::NSClassFromString(unknown), nullptr) << unknown;
+  EXPECT_EQ(color->ColorWithCalibratedWhite(1.0, 0.0), QColor::fromRgbF(1, 1, 1, 0));
+  EXPECT_EQ(color->ColorWithCalibratedWhite(0.0, 1.0), QColor(0, 0, 0, 255));
+  EXPECT_EQ(font->SystemFontSize(), 11.0);
+  EXPECT_EQ(font->SmallSystemFontSize(), 10.0);
+  EXPECT_EQ(font->SystemFontOfSize(10.0).pixelSize(), 10);
+  EXPECT_EQ(font->SystemFontOfSize(0.0).pixelSize(), 11);
+}
+
+// A progress control takes the size class alone and keeps its font; any
+// other control takes the system font of the size as well.
+TEST(ControlSize, ProgressControlsKeepTheirFont) {
+  struct SlimBar : fw::ProgressBar {
+    using fw::ProgressBar::ProgressBar;
+  };
+  fw::Window w;
+  QFont design = w.font();
+  design.setPixelSize(23);
+  design.setItalic(true);
+  struct Case {
+    fw::Control* control;
+    bool keepsFont;
+  };
+  const Case cases[] = {{w.New<fw::ProgressBar>(), true},
+                        {w.New<fw::ProgressWheel>(), true},
+                        {w.New<SlimBar>(), true},
+                        {w.New<fw::PushButton>(), false},
+                        {w.New<fw::PopupMenu>(), false}};
+  const struct {
+    int64_t size;
+    fw::ControlSize expected;
+    int fontPixels;
+  } sizes[] = {{2, fw::ControlSize::Mini, 10}, {1, fw::ControlSize::Small, 10}, {0, fw::ControlSize::Regular, 11}};
+  for (const Case& c : cases) {
+    c.control->Widget()->setFont(design);
+    for (const auto& s : sizes) {
+      Module1::SetControlSize(c.control, s.size);
+      EXPECT_EQ(c.control->ControlSize(), s.expected) << c.control->ClassName() << " " << s.size;
+      if (c.keepsFont) EXPECT_EQ(c.control->Widget()->font(), design) << c.control->ClassName();
+      else EXPECT_EQ(c.control->Widget()->font().pixelSize(), s.fontPixels) << c.control->ClassName();
+    }
+  }
 }
 
 }  // namespace
