@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/ui/Menu.h"
 
@@ -64,6 +65,10 @@ void KeepNoSettings();
 // Installs the cooperative yield of long loops: repaints and timers run,
 // user input waits until the loop has ended.
 void InstallYieldHook();
+
+// Resolves the plug-in control classes that the program names; a name
+// that the framework does not supply raises RuntimeException.
+void InitPluginEntrypoints(const std::vector<std::string>& classNames);
 
 // Initialises the framework (the yield hook) and calls lateStart once.
 void RunFrameworkInitialization(const std::function<void()>& lateStart);

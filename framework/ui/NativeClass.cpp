@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/core/Runtime.h"
 #include "framework/ui/Control.h"
 
 namespace fw {
@@ -38,6 +39,11 @@ const NativeClass* ClassFromString(std::string_view name) {
   for (const auto& c : Table())
     if (name == c->Name()) return c.get();
   return nullptr;
+}
+
+void InitBuiltInClasses() {
+  TraceStartStep("built-in classes");
+  Table();
 }
 
 }  // namespace fw

@@ -36,4 +36,7 @@ class FontClass : public NativeClass {
 // The class of that name (case counts), or nullptr when there is none.
 const NativeClass* ClassFromString(std::string_view name);
 
+// Sets the class table up; the first lookup does it otherwise.
+void InitBuiltInClasses();
+
 }  // namespace fw
