@@ -3,6 +3,7 @@
 #include "app/FileTypes1.h"
 #include "app/MainMenuBar.h"
 #include "app/window/MW.h"
+#include "framework/ui/NativeClass.h"
 #include "framework/ui/Report.h"
 
 bool App::IsEventImplemented(const std::string&) const { return false; }
@@ -10,8 +11,9 @@ bool App::IsEventImplemented(const std::string&) const { return false; }
 namespace startup {
 
 int Main() {
-  fw::Application::SetFrameworkVersion(kFrameworkVersion);
+  // The exception hook first: every later step runs under it.
   const std::exception_ptr failure = fw::CallFunctionWithExceptionHandling([] {
+    fw::Application::SetFrameworkVersion(kFrameworkVersion);
     EarlyStartup();
     fw::RunFrameworkInitialization(&LateStartup);
     fw::RunEventLoop();
@@ -25,7 +27,9 @@ int Main() {
 
 void EarlyStartup() {
   fw::Application::SetSupportsHiDPI(true);
-  // The framework's classes, the stepper control among them, are built in.
+  fw::InitBuiltInClasses();
+  // Of the appearance plug-in's controls the window uses the stepper only.
+  fw::InitPluginEntrypoints({"UpDownArrows"});
   InitFileTypes();
   NewAppInstance();
   ApplicationAddMenuHandlers();

@@ -1,6 +1,8 @@
 #include "app/window/Module1.h"
 
 #include "framework/core/Runtime.h"
+#include "framework/ui/NativeClass.h"
+#include "framework/ui/Widgets.h"
 #include "framework/ui/Window.h"
 
 namespace Module1 {
@@ -12,17 +14,30 @@ void SetMovableWindow(intptr_t window) {
 void MakeWindowTransparent(intptr_t window) {
   fw::Window* w = fw::Window::FromHandle(window);
   if (w == nullptr) return;
-  w->SetNativeBackgroundColor(QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.0f));
+  // Without the colour class there is no colour, and the background stays.
+  if (const auto* color = dynamic_cast<const fw::ColorClass*>(NSClassFromString("NSColor")))
+    w->SetNativeBackgroundColor(color->ColorWithCalibratedWhite(1.0, 0.0));
   w->SetOpaque(false);
   w->InvalidateShadow();
 }
 
+const fw::NativeClass* NSClassFromString(std::string_view name) { return fw::ClassFromString(name); }
+
 void SetControlSize(fw::Control* control, int64_t size) {
-  fw::Deref(control, "SetControlSize: the control");
+  fw::Control& c = fw::Deref(control, "SetControlSize: the control");
   fw::ControlSize s = fw::ControlSize::Mini;
   if (size == NSControlSizeRegular) s = fw::ControlSize::Regular;
   else if (size == NSControlSizeSmall) s = fw::ControlSize::Small;
-  control->SetControlSize(s);
+  c.SetControlSize(s);
+  if (dynamic_cast<fw::ProgressBar*>(control) != nullptr || dynamic_cast<fw::ProgressWheel*>(control) != nullptr)
+    return;  // a progress control keeps its font
+
+  // A mini control takes the small system font too; there is no smaller one.
+  double fontSize = 0.0;
+  if (const auto* fonts = dynamic_cast<const fw::FontClass*>(NSClassFromString("NSFont")))
+    fontSize = size == NSControlSizeRegular ? fonts->SystemFontSize() : fonts->SmallSystemFontSize();
+  if (const auto* fonts = dynamic_cast<const fw::FontClass*>(NSClassFromString("NSFont")))
+    c.Widget()->setFont(fonts->SystemFontOfSize(fontSize));
 }
 
 }  // namespace Module1

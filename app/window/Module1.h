@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <string_view>
 
 namespace fw {
 class Control;
+class NativeClass;
 }
 
 // The window's and the controls' native appearance.
@@ -23,9 +25,13 @@ void SetMovableWindow(intptr_t window);
 // opaque, then has its shadow recomputed. Unknown handles do nothing.
 void MakeWindowTransparent(intptr_t window);
 
-// Gives the control a size class and the system font that goes with it:
-// the regular size for 0, the small size for every other size.
-// A nil control raises NilObjectException.
+// The platform's class of that name ("NSColor", "NSFont"), or nullptr.
+const fw::NativeClass* NSClassFromString(std::string_view name);
+
+// Gives the control a size class. A ProgressBar or ProgressWheel (or a
+// subclass) takes the size alone and keeps its font; every other control
+// also takes the system font of the size: the regular size for 0, the
+// small size for every other size. A nil control raises NilObjectException.
 void SetControlSize(fw::Control* control, int64_t size);
 
 }  // namespace Module1

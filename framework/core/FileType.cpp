@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/core/Runtime.h"
+
 namespace fw {
 
 std::vector<std::string> FileTypeEntry::ExtensionList() const {
@@ -31,6 +33,7 @@ void FileTypeRegistry::Register(const FileTypeEntry& entry, const void* owner) {
                          [&](const Slot& s) { return s.entry.Name == entry.Name; });
   if (it != slots_.end()) slots_.erase(it);
   slots_.push_back(Slot{entry, owner});
+  TraceStartStep("file type");
 }
 
 bool FileTypeRegistry::Deregister(std::string_view name, const void* owner) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace fw {
 
@@ -51,5 +52,14 @@ void RuntimeBackgroundTask();
 // Installs the hook that RuntimeBackgroundTask runs; an empty function
 // removes it. Returns the previous hook.
 std::function<void()> SetBackgroundTaskHook(std::function<void()> hook);
+
+// The start-up trace: while a sink is installed, the framework's start
+// operations (the exception hook, the version declaration, the class and
+// plug-in set-up, file-type and application registration, the framework's
+// initialisation, the implicit windows and the event loop) report their
+// names to it in the order in which they run. Returns the previous sink.
+using StartTraceSink = std::function<void(std::string_view step)>;
+StartTraceSink SetStartTraceSink(StartTraceSink sink);
+void TraceStartStep(std::string_view step);
 
 }  // namespace fw

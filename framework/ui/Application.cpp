@@ -2,6 +2,9 @@
 
 #include <QEventLoop>
 #include <QPointer>
+#include <QSettings>
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "framework/core/Runtime.h"
@@ -37,9 +40,15 @@ void Application::SetVersionData(int64_t major, int64_t minor, int64_t bug, int6
 }
 
 Application* Application::Current() { return Registered().get(); }
-void Application::Register(std::shared_ptr<Application> app) { Registered() = std::move(app); }
+void Application::Register(std::shared_ptr<Application> app) {
+  Registered() = std::move(app);
+  TraceStartStep("application");
+}
 void Application::Unregister() { Registered().reset(); }
-void Application::SetSupportsHiDPI(bool v) { HiDPI() = v; }
+void Application::SetSupportsHiDPI(bool v) {
+  TraceStartStep("HiDPI");
+  HiDPI() = v;
+}
 bool Application::SupportsHiDPI() { return HiDPI(); }
 namespace {
 double& DeclaredVersion() {
@@ -47,10 +56,25 @@ double& DeclaredVersion() {
   return v;
 }
 }  // namespace
-void Application::SetFrameworkVersion(double v) { DeclaredVersion() = v; }
+void Application::SetFrameworkVersion(double v) {
+  TraceStartStep("framework version");
+  DeclaredVersion() = v;
+}
 double Application::FrameworkVersion() { return DeclaredVersion(); }
 
-GuiApplication::GuiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+GuiApplication::GuiApplication(int& argc, char** argv) : QApplication(argc, argv) { KeepNoSettings(); }
+
+void KeepNoSettings() {
+  // Qt keeps state of its own through QSettings: the file dialog reads and
+  // writes its history, last folder and view in QtProject.conf under the
+  // user's configuration folder (and reads the system's copies). Every
+  // settings location is put below /dev/null, which is no folder: reading
+  // finds no file, and writing fails before any file or folder is made.
+  const QString nowhere = QStringLiteral("/dev/null");
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+      QSettings::setPath(format, scope, nowhere);
+}
 
 bool GuiApplication::notify(QObject* receiver, QEvent* event) {
   bool result = false;
@@ -65,13 +89,27 @@ void InstallYieldHook() {
   });
 }
 
+void InitPluginEntrypoints(const std::vector<std::string>& classNames) {
+  TraceStartStep("plug-ins");
+  // The plug-in controls are compiled into the framework.
+  static const char* const kPluginClasses[] = {"UpDownArrows"};
+  for (const std::string& name : classNames) {
+    if (std::find(std::begin(kPluginClasses), std::end(kPluginClasses), name) == std::end(kPluginClasses))
+      throw RuntimeException("The plug-in class " + name + " is not available.");
+  }
+}
+
 void RunFrameworkInitialization(const std::function<void()>& lateStart) {
+  TraceStartStep("framework initialisation");
   InstallYieldHook();
   IgnoreFileSizeSignal();
   lateStart();
 }
 
-int RunEventLoop() { return QCoreApplication::exec(); }
+int RunEventLoop() {
+  TraceStartStep("event loop");
+  return QCoreApplication::exec();
+}
 
 void Quit(int64_t code) {
   LastQuitCode() = code;
@@ -85,7 +123,10 @@ Window* GetImplicitWindow(const std::string& className) {
   return it == Implicit().end() ? nullptr : it->second.data();
 }
 
-void SetImplicitWindow(const std::string& className, Window* window) { Implicit()[className] = window; }
+void SetImplicitWindow(const std::string& className, Window* window) {
+  TraceStartStep("implicit window " + className);
+  Implicit()[className] = window;
+}
 
 void ReleaseImplicitWindows() {
   auto windows = std::move(Implicit());

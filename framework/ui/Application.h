@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/ui/Menu.h"
 
@@ -50,16 +51,24 @@ class Application {
 
 // The Qt application of the process. It hands an exception that escapes
 // any event's dispatch to the unhandled-exception report, so that no C++
-// exception crosses Qt's event loop.
+// exception crosses Qt's event loop, and it keeps no settings.
 class GuiApplication : public QApplication {
  public:
   GuiApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// The program keeps nothing between runs: no settings file of Qt's is read
+// or written from now on (GuiApplication does this when it is made).
+void KeepNoSettings();
+
 // Installs the cooperative yield of long loops: repaints and timers run,
 // user input waits until the loop has ended.
 void InstallYieldHook();
+
+// Resolves the plug-in control classes that the program names; a name
+// that the framework does not supply raises RuntimeException.
+void InitPluginEntrypoints(const std::vector<std::string>& classNames);
 
 // Initialises the framework (the yield hook; a file-size limit makes a save
 // fail rather than end the process) and calls lateStart once.

@@ -80,8 +80,6 @@ void Control::SetControlSize(fw::ControlSize size) {
   w->setAttribute(Qt::WA_MacNormalSize, size == fw::ControlSize::Regular);
   w->setAttribute(Qt::WA_MacSmallSize, size == fw::ControlSize::Small);
   w->setAttribute(Qt::WA_MacMiniSize, size == fw::ControlSize::Mini);
-  // The system font of the size class replaces the design font.
-  w->setFont(SystemFont(size == fw::ControlSize::Regular ? kSystemFontSize : kSmallSystemFontSize));
 }
 
 void Control::UpdateFont() {

@@ -79,7 +79,7 @@ class Control {
   const std::string& InitialParent() const { return initialParent_; }
 
   fw::ControlSize ControlSize() const { return controlSize_; }
-  // Gives the control a size class and, with it, the system font of that size.
+  // Gives the control a size class; its font stays as it is.
   void SetControlSize(fw::ControlSize size);
 
   // Applies one record entry; key in lower case. Answers false when the

@@ -57,6 +57,14 @@ ReportSink SetReportSink(ReportSink sink) {
 }
 
 std::exception_ptr CallFunctionWithExceptionHandling(const std::function<void()>& f) {
+  // The outermost call is the hook that the start-up installs; every event
+  // of the event loop is dispatched inside it.
+  static thread_local int depth = 0;
+  if (depth == 0) TraceStartStep("exception hook");
+  ++depth;
+  struct Leave {
+    ~Leave() { --depth; }
+  } leave;
   try {
     f();
     return nullptr;

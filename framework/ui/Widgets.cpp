@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTimerEvent>
 #include <cmath>
 
 #include "framework/ui/Report.h"
@@ -193,6 +195,12 @@ void TextField::UpdateColors() {
   setPalette(pal);
 }
 
+void TextField::initStyleOption(QStyleOptionFrame* option) const {
+  QLineEdit::initStyleOption(option);
+  // The style draws the focus highlight of the frame from this state.
+  if (!allowFocusRing_) option->state &= ~QStyle::State_HasFocus;
+}
+
 bool TextField::focusNextPrevChild(bool next) {
   if (allowTabs_) return false;  // the Tab key is typed into the field
   return QLineEdit::focusNextPrevChild(next);
@@ -224,7 +232,7 @@ bool TextField::ApplyProperty(std::string_view key, const PropertyValue& v) {
   else if (key == "allowtabs") allowTabs_ = AsBoolean(key, v);
   else if (key == "allowfocusring") {
     allowFocusRing_ = AsBoolean(key, v);
-    setAttribute(Qt::WA_MacShowFocusRect, allowFocusRing_);
+    update();
   } else if (key == "datasource") dataSource_ = AsString(key, v);
   else if (key == "datafield") dataField_ = AsString(key, v);
   else if (ApplyFontProperty(key, v)) {}
@@ -397,6 +405,42 @@ bool UpDownArrows::ApplyProperty(std::string_view key, const PropertyValue& v) {
     return true;
   }
   return Control::ApplyProperty(key, v);
+}
+
+// ------------------------------------------------- ProgressBar, ProgressWheel
+
+ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent) { setTextVisible(false); }
+
+ProgressWheel::ProgressWheel(QWidget* parent) : QWidget(parent) {}
+
+void ProgressWheel::showEvent(QShowEvent*) { timer_.start(80, this); }
+void ProgressWheel::hideEvent(QHideEvent*) { timer_.stop(); }
+
+void ProgressWheel::timerEvent(QTimerEvent* e) {
+  if (e->timerId() != timer_.timerId()) return QWidget::timerEvent(e);
+  step_ = (step_ + 1) % 12;
+  update();
+}
+
+void ProgressWheel::paintEvent(QPaintEvent*) {
+  // Twelve spokes; the one at the current step is darkest, the ones behind
+  // it fade out.
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const double r = std::min(width(), height()) / 2.0;
+  p.translate(width() / 2.0, height() / 2.0);
+  QPen pen;
+  pen.setWidthF(std::max(1.0, r / 5.0));
+  pen.setCapStyle(Qt::RoundCap);
+  for (int i = 0; i < 12; ++i) {
+    const int age = (step_ - i + 12) % 12;
+    pen.setColor(QColor(0x40, 0x40, 0x40, 255 - age * 18));
+    p.setPen(pen);
+    p.save();
+    p.rotate(i * 30.0);
+    p.drawLine(QPointF(0, -r * 0.45), QPointF(0, -r * 0.9));
+    p.restore();
+  }
 }
 
 }  // namespace fw

@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QBasicTimer>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
 #include <memory>
@@ -135,6 +137,8 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
  protected:
   void TransparentChanged() override { UpdateColors(); }
   bool focusNextPrevChild(bool next) override;
+  // Without a focus ring the field is drawn as if it had no focus.
+  void initStyleOption(QStyleOptionFrame* option) const override;
 
  private:
   void UpdateColors();
@@ -223,6 +227,33 @@ class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
   QAbstractButton* up_;
   QAbstractButton* down_;
   bool allowFocus_ = false;
+};
+
+// A bar that shows how far a task has come (QProgressBar's value and range).
+class ProgressBar : public QProgressBar, public ControlOf<ProgressBar> {
+ public:
+  explicit ProgressBar(QWidget* parent = nullptr);
+  QWidget* Widget() override { return this; }
+  const char* ClassName() const override { return "ProgressBar"; }
+};
+
+// A wheel that turns while it is shown, for a task of unknown length.
+class ProgressWheel : public QWidget, public ControlOf<ProgressWheel> {
+ public:
+  explicit ProgressWheel(QWidget* parent = nullptr);
+  QWidget* Widget() override { return this; }
+  const char* ClassName() const override { return "ProgressWheel"; }
+  QSize sizeHint() const override { return {16, 16}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void showEvent(QShowEvent*) override;
+  void hideEvent(QHideEvent*) override;
+  void timerEvent(QTimerEvent*) override;
+
+ private:
+  QBasicTimer timer_;
+  int step_ = 0;
 };
 
 // The picture as a Qt image (ARGB, alpha = 255 - transparency).

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # End to end, as a person works: start Quorix on a virtual display, press a
-# render button, choose File > Save with its shortcut, type a file name into
-# the save dialog, and check the PNG that lands on disk.
+# render button, choose File > Save with its shortcut, cancel the dialog,
+# choose it again, type a file name, quit, and check the PNG that lands on
+# disk. Qt's own command-line options given to the program change nothing,
+# and the program leaves nothing behind in the home and configuration
+# folders: the PNG is the only file it writes.
 # Usage: save_e2e.sh PATH-TO-quorix [SCREENSHOT-DIR]
 set -euo pipefail
 app=$(realpath "$1")
@@ -12,45 +15,61 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/out" && chmod 700 "$XDG_RUNTIME_DIR"
 export APP="$app" WORK="$work" SHOTS="$shots"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   shot() { [ -n "$SHOTS" ] && command -v import >/dev/null && import -window root "$SHOTS/$1.png" || true; }
-  "$APP" >"$WORK/app.log" 2>&1 &
+  # Options that Qt would take from the command line; the program gives Qt none.
+  "$APP" -qwindowtitle NotQuorix -qwindowgeometry 300x200+0+0 -reverse >"$WORK/app.log" 2>&1 &
   pid=$!
   trap "kill $pid 2>/dev/null || true" EXIT
-  win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quorix\$" | head -n1)
+  win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quorix\$" | head -n1) ||
+    { echo "FAIL: no window titled Quorix"; xdotool search --onlyvisible --name . getwindowname %@ || true; exit 1; }
   sleep 1
   shot started
-  # The "Quorix0" button sits at 523, 410 (60 x 18) in the window content,
-  # which starts below the menu bar: the window is 506 high without it.
+  # The window content is 676 x 506; the menu bar lies above it.
   eval "$(xdotool getwindowgeometry --shell "$win")"
+  [ "$WIDTH" -eq 676 ] && [ "$HEIGHT" -gt 506 ] || { echo "FAIL: the window is ${WIDTH}x${HEIGHT}"; exit 1; }
+  # The "Quorix0" button sits at 523, 410 (60 x 18) in the window content.
   xdotool mousemove --window "$win" 553 $((HEIGHT - 506 + 419)) click 1
   sleep 1
   shot rendered
-  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-  xdotool key --clearmodifiers ctrl+s
-  dialog=""
-  for _ in $(seq 1 50); do
-    dialog=$(xdotool search --onlyvisible --name "." 2>/dev/null | grep -v "^$win\$" | head -n1 || true)
-    [ -n "$dialog" ] && break
-    sleep 0.2
-  done
-  [ -n "$dialog" ] || { echo "no save dialog appeared"; cat "$WORK/app.log"; exit 1; }
+
+  open_dialog() {
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    xdotool key --clearmodifiers ctrl+s
+    dialog=""
+    for _ in $(seq 1 50); do
+      dialog=$(xdotool search --onlyvisible --name "." 2>/dev/null | grep -v "^$win\$" | head -n1 || true)
+      [ -n "$dialog" ] && break
+      sleep 0.2
+    done
+    [ -n "$dialog" ] || { echo "FAIL: no save dialog appeared"; cat "$WORK/app.log"; exit 1; }
+    sleep 0.5
+  }
+  # First the dialog is cancelled: nothing may be written.
+  open_dialog
+  xdotool key Escape
+  for _ in $(seq 1 25); do xdotool search --onlyvisible --name "." | grep -qx "$dialog" || break; sleep 0.2; done
   sleep 0.5
+  # Then a file name is typed into the name field (it has the focus).
+  open_dialog
   shot dialog
-  # The file-name field has the focus and holds the proposed name.
   xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 20 "$WORK/saved-by-hand"
+  xdotool type --delay 20 "$WORK/out/saved-by-hand"
   xdotool key Return
-  for _ in $(seq 1 50); do [ -s "$WORK/saved-by-hand.png" ] && break; sleep 0.2; done
+  for _ in $(seq 1 50); do [ -s "$WORK/out/saved-by-hand.png" ] && break; sleep 0.2; done
   shot saved
-  xdotool key --window "$win" --clearmodifiers ctrl+q || true
+  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+  xdotool key --clearmodifiers ctrl+q
+  for _ in $(seq 1 25); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+  kill -0 $pid 2>/dev/null && { echo "FAIL: Ctrl+Q did not quit"; exit 1; }
+  trap - EXIT
 '
 
-file="$work/saved-by-hand.png"
+file="$work/out/saved-by-hand.png"
 [ -s "$file" ] || { echo "FAIL: no file was saved"; cat "$work/app.log"; exit 1; }
 # PNG signature, then the IHDR chunk: width and height, big-endian.
 sig=$(head -c 8 "$file" | od -An -tx1 | tr -d ' \n')
@@ -62,3 +81,8 @@ height=$((16#$(dd if="$file" bs=1 skip=20 count=4 2>/dev/null | od -An -tx1 | tr
 size=$(stat -c %s "$file")
 [ "$size" -gt 8000 ] || { echo "FAIL: the saved picture looks empty ($size bytes)"; exit 1; }
 echo "PASS: saved the rendered canvas as a 500x500 PNG through the dialog"
+# The one file written is the PNG; home and configuration stay empty.
+[ "$(ls -A "$work/out")" = "saved-by-hand.png" ] || { echo "FAIL: the folder holds $(ls -A "$work/out")"; exit 1; }
+left=$(find "$HOME" "$XDG_CONFIG_HOME" -mindepth 1)
+[ -z "$left" ] || { echo "FAIL: the program left files behind:"; echo "$left"; exit 1; }
+echo "PASS: no option reached Qt, and nothing but the PNG was written"

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <vector>
+
+#include "app/window/Module1.h"
+#include "framework/ui/NativeClass.h"
+#include "framework/ui/Widgets.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+// The outermost two pixel rings of a field: its border.
+std::vector<QRgb> BorderPixels(QWidget* w) {
+  const QImage image = w->grab().toImage();
+  std::vector<QRgb> border;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (x < 2 || y < 2 || x >= image.width() - 2 || y >= image.height() - 2) border.push_back(image.pixel(x, y));
+  return border;
+}
+
+// A field whose record says AllowFocusRing False, like all seven EF fields,
+// draws the same border with the focus as without it; a field that allows
+// the ring still shows it.
+TEST(FocusRing, OnlyFieldsThatAllowItShowTheRing) {
+  auto w = OpenWindow();
+  w->show();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  fw::TextField* ringed = w->New<fw::TextField>();
+  ringed->setGeometry(w->EF(0)->geometry().translated(0, 300));
+  ringed->show();
+  ASSERT_TRUE(ringed->AllowFocusRing());
+
+  for (int k = 0; k <= 6; ++k) {
+    fw::TextField* field = w->EF(k);
+    ASSERT_FALSE(field->AllowFocusRing()) << k;
+    ringed->setFocus();
+    const std::vector<QRgb> unfocused = BorderPixels(field);
+    field->setFocus();
+    ASSERT_TRUE(field->hasFocus()) << k;
+    EXPECT_EQ(BorderPixels(field), unfocused) << "EF(" << k << ")";
+  }
+  const std::vector<QRgb> unfocused = BorderPixels(ringed);
+  ringed->setFocus();
+  ASSERT_TRUE(ringed->hasFocus());
+  EXPECT_NE(BorderPixels(ringed), unfocused);
+}
+
+TEST(NativeClasses, FoundByTheirExactNamesOnly) {
+  const auto* color = dynamic_cast<const fw::ColorClass*>(Module1::NSClassFromString("NSColor"));
+  const auto* font = dynamic_cast<const fw::FontClass*>(Module1::NSClassFromString("NSFont"));
+  ASSERT_NE(color, nullptr);
+  ASSERT_NE(font, nullptr);
+  for (const char* unknown : {"", "nscolor", "NSColorX", "NSView", "UpDownArrows"})
+    EXPECT_EQ(Module1::NSClassFromString(unknown), nullptr) << unknown;
+  EXPECT_EQ(color->ColorWithCalibratedWhite(1.0, 0.0), QColor::fromRgbF(1, 1, 1, 0));
+  EXPECT_EQ(color->ColorWithCalibratedWhite(0.0, 1.0), QColor(0, 0, 0, 255));
+  EXPECT_EQ(font->SystemFontSize(), 11.0);
+  EXPECT_EQ(font->SmallSystemFontSize(), 10.0);
+  EXPECT_EQ(font->SystemFontOfSize(10.0).pixelSize(), 10);
+  EXPECT_EQ(font->SystemFontOfSize(0.0).pixelSize(), 11);
+}
+
+// A progress control takes the size class alone and keeps its font; any
+// other control takes the system font of the size as well.
+TEST(ControlSize, ProgressControlsKeepTheirFont) {
+  struct SlimBar : fw::ProgressBar {
+    using fw::ProgressBar::ProgressBar;
+  };
+  fw::Window w;
+  QFont design = w.font();
+  design.setPixelSize(23);
+  design.setItalic(true);
+  struct Case {
+    fw::Control* control;
+    bool keepsFont;
+  };
+  const Case cases[] = {{w.New<fw::ProgressBar>(), true},
+                        {w.New<fw::ProgressWheel>(), true},
+                        {w.New<SlimBar>(), true},
+                        {w.New<fw::PushButton>(), false},
+                        {w.New<fw::PopupMenu>(), false}};
+  const struct {
+    int64_t size;
+    fw::ControlSize expected;
+    int fontPixels;
+  } sizes[] = {{2, fw::ControlSize::Mini, 10}, {1, fw::ControlSize::Small, 10}, {0, fw::ControlSize::Regular, 11}};
+  for (const Case& c : cases) {
+    c.control->Widget()->setFont(design);
+    for (const auto& s : sizes) {
+      Module1::SetControlSize(c.control, s.size);
+      EXPECT_EQ(c.control->ControlSize(), s.expected) << c.control->ClassName() << " " << s.size;
+      if (c.keepsFont) EXPECT_EQ(c.control->Widget()->font(), design) << c.control->ClassName();
+      else EXPECT_EQ(c.control->Widget()->font().pixelSize(), s.fontPixels) << c.control->ClassName();
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "app/App.h"
+#include "app/MainMenuBar.h"
+#include "framework/core/FileType.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/SaveDialog.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+// The start sequence as the framework sees it, once through: every step in
+// its place, the application complete when it is registered, and the
+// window made by the late start before the event loop runs.
+TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
+  ReportCapture capture;
+  std::vector<std::string> steps;
+  auto previous = fw::SetStartTraceSink([&steps](std::string_view name) {
+    std::string step(name);
+    if (step == "file type") {
+      if (!steps.empty() && steps.back() == "file types") return;  // thirteen in a row
+      step = "file types";
+    } else if (step == "application") {
+      const fw::Application* app = fw::Application::Current();
+      const auto& v = app->Version();
+      step += " " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.bug);
+      if (app->MenuBar() == MainMenuBar::Instance()) step += " with the menu bar";
+      if (fw::FileTypeRegistry::Instance().Find("image/png")) step += " after image/png";
+    } else if (step == "event loop") {
+      if (MW* w = dynamic_cast<MW*>(fw::GetImplicitWindow(MW::kClassName)); w != nullptr && w->isVisible())
+        step += " with the window open";
+      QTimer::singleShot(0, [] { fw::Quit(0); });
+    }
+    steps.push_back(step);
+  });
+  const int status = startup::Main();
+  fw::SetStartTraceSink(previous);
+
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(fw::Application::FrameworkVersion(), 2019.031);
+  EXPECT_TRUE(fw::Application::SupportsHiDPI());
+  const std::vector<std::string> expected = {
+      "exception hook",     "framework version",   "HiDPI",
+      "built-in classes",   "plug-ins",            "file types",
+      "application 1.0.0 with the menu bar after image/png",
+      "framework initialisation", "implicit window MW.MW", "event loop with the window open"};
+  EXPECT_EQ(steps, expected);
+  EXPECT_TRUE(capture.reports.empty());
+  startup::Finalise();
+}
+
+TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
+  EXPECT_NO_THROW(fw::InitPluginEntrypoints({"UpDownArrows"}));
+  EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
+}
+
+// Qt's file dialog keeps its history, last folder and view in a settings
+// file of the user's. The program reads and writes none: a dialog that is
+// shown and cancelled neither picks up what such a file holds nor changes
+// or adds any file.
+TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
+  QTemporaryDir config;
+  ASSERT_TRUE(config.isValid());
+  const QString remembered = config.filePath(QStringLiteral("remembered"));
+  ASSERT_TRUE(QDir().mkpath(remembered));
+  const QByteArray url = "file://" + remembered.toUtf8();
+  const QByteArray stored = "[FileDialog]\nhistory=" + url + "\nlastVisited=" + url + "\nviewMode=List\n";
+  QFile file(config.filePath(QStringLiteral("QtProject.conf")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(stored);
+  file.close();
+  const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+
+  fw::KeepNoSettings();
+  if (!FileTypes1::Png()) FileTypes1::Initialize();
+  auto previous = fw::SetSaveDialogAnswer({});  // the real dialog
+  QString shownFolder;
+  QFileDialog::ViewMode viewMode = QFileDialog::List;
+  bool seen = false;
+  QTimer closer;  // cancels the dialog once it shows
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      if (dialog == nullptr || !dialog->isVisible()) continue;
+      seen = true;
+      shownFolder = dialog->directory().absolutePath();
+      viewMode = dialog->viewMode();
+      closer.stop();
+      dialog->reject();
+    }
+  });
+  closer.start(20);
+  // Shown from inside the event loop, as File > Save shows it.
+  std::optional<std::string> chosen = "not shown";
+  QTimer::singleShot(0, [&] {
+    chosen = fw::GetSaveFolderItem("image/png", "名称未決定.png");
+    QCoreApplication::exit(0);
+  });
+  QCoreApplication::exec();
+  fw::SetSaveDialogAnswer(previous);
+  if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
+  else qputenv("XDG_CONFIG_HOME", oldConfigHome);
+
+  ASSERT_TRUE(seen);
+  EXPECT_FALSE(chosen.has_value());
+  EXPECT_NE(shownFolder, remembered);
+  EXPECT_EQ(viewMode, QFileDialog::Detail);  // the dialog's own default, not the file's
+  EXPECT_EQ(QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), stored);
+}
+
+}  // namespace
