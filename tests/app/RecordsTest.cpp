@@ -87,20 +87,6 @@ TEST(Records, StoredBytesFollowTheRecordFormat) {
   EXPECT_TRUE(Contains(Record("ST", 1919), "Value " + Bytes({18, 0, 0, 0}) + "250\xE2\x89\xA6\xEF\xBD\x98,y"));
   EXPECT_TRUE(Contains(Record("ST", 5), "Value " + Bytes({16, 0, 0, 0}) + "関数Z(mx+myi)\r"));
 
-  // The parent is the last entry, except in the steppers, whose own order
-  // puts Visible, Enabled and AllowFocus after it.
-  const std::string panel = "InitialParent " + Bytes({7, 0, 0, 0}) + "BackRA1";
-  for (const auto& c : records::ControlTable()) {
-    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.index));
-    switch (c.cls) {
-      case ControlClass::Rectangle: EXPECT_TRUE(c.record.ends_with("InitialParent " + Bytes({0, 0, 0, 0}))); break;
-      case ControlClass::Canvas: EXPECT_TRUE(c.record.ends_with("InitialParent " + Bytes({7, 0, 0, 0}) + "BackRA0")); break;
-      case ControlClass::UpDownArrows:
-        EXPECT_TRUE(c.record.ends_with(panel + "Visible \1Enabled \1AllowFocus " + Bytes({0})));
-        break;
-      default: EXPECT_TRUE(c.record.ends_with(panel));
-    }
-  }
   // The canvas holds Transparent twice, both True.
   const auto entries = fw::DecodePropertyRecord(Record("QuorixCV"));
   std::vector<size_t> at;
