@@ -1,8 +1,7 @@
-// The window layer's own pieces: record application, control sizes,
-// pictures on screen, popup rows and the cooperative yield.
+// The window layer's own pieces: record application, the native window's
+// look, popup rows and the cooperative yield.
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <cstring>
@@ -50,23 +49,6 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_THROW(fw::SetProperties(*r, Entry("Left", 4).substr(0, 9)), fw::UnsupportedFormatException);
 }
 
-TEST(ControlSize, SmallAndMiniTakeTheSmallSystemFont) {
-  fw::Window w;
-  auto* b = w.New<fw::PushButton>();
-  w.AddControl("B", b);
-  const std::pair<int64_t, fw::ControlSize> sizes[] = {{Module1::NSControlSizeSmall, fw::ControlSize::Small},
-                                                       {Module1::NSControlSizeMini, fw::ControlSize::Mini},
-                                                       {Module1::NSControlSizeRegular, fw::ControlSize::Regular}};
-  for (const auto& [code, size] : sizes) {
-    Module1::SetControlSize(b, code);
-    EXPECT_EQ(b->ControlSize(), size);
-    EXPECT_EQ(b->font().pixelSize(), size == fw::ControlSize::Regular ? fw::kSystemFontSize : fw::kSmallSystemFontSize);
-    EXPECT_EQ(b->testAttribute(Qt::WA_MacMiniSize), size == fw::ControlSize::Mini);
-  }
-  EXPECT_LT(fw::kSmallSystemFontSize, fw::kSystemFontSize);
-  EXPECT_THROW(Module1::SetControlSize(nullptr, 2), fw::NilObjectException);
-}
-
 TEST(Appearance, TransparencyAndMovingTakeOnlyLiveWindowHandles) {
   auto* w = new fw::Window;
   const intptr_t handle = w->Handle();
@@ -77,22 +59,11 @@ TEST(Appearance, TransparencyAndMovingTakeOnlyLiveWindowHandles) {
   EXPECT_EQ(w->NativeBackgroundColor(), QColor::fromRgbF(1, 1, 1, 0));
   EXPECT_TRUE(w->MovableByBackground());
   delete w;
-  // A handle of a window that is gone, or none at all, does nothing.
+  // A handle of a window that is gone, or none at all, does nothing; a
+  // control size for no control is a nil error.
   Module1::MakeWindowTransparent(handle);
   Module1::SetMovableWindow(0);
-}
-
-TEST(Pictures, TransparencyBecomesAlphaBothWays) {
-  fw::Picture p(3, 1);
-  p.RGBSurface().SetPixel(0, 0, fw::Color(0x00102030u));  // opaque
-  p.RGBSurface().SetPixel(1, 0, fw::Color(0xFF405060u));  // fully transparent
-  p.RGBSurface().SetPixel(2, 0, fw::Color(0x80000000u));  // half
-  const QImage image = fw::ToQImage(p);
-  EXPECT_EQ(image.pixel(0, 0), qRgba(0x10, 0x20, 0x30, 255));
-  EXPECT_EQ(qAlpha(image.pixel(1, 0)), 0);
-  EXPECT_EQ(qAlpha(image.pixel(2, 0)), 0x7F);
-  const auto back = fw::FromQImage(image);
-  EXPECT_EQ(std::memcmp(back->Data(), p.Data(), 3 * sizeof(uint32_t)), 0);
+  EXPECT_THROW(Module1::SetControlSize(nullptr, Module1::NSControlSizeMini), fw::NilObjectException);
 }
 
 TEST(PopupMenu, RowsComeFromCarriageReturnSeparatedText) {

@@ -106,14 +106,6 @@ TEST_F(Panel, EveryArrowStepsItsOwnFieldAndPropertyBetweenTheLimits) {
   EXPECT_TRUE(capture.reports.empty());
 }
 
-TEST_F(Panel, AwayFromTheDefaultAndBackReadsAsTheDefault) {
-  Press(3, true);
-  EXPECT_EQ(w->EF(3)->Value(), "-0.9");
-  Press(3, false);
-  EXPECT_EQ(w->EF(3)->Value(), "-1");
-  EXPECT_EQ(w->ma, -1.0);
-}
-
 TEST_F(Panel, ResetRestoresTheDefaultsAndLeavesColourSetAndCanvas) {
   Choose(3);
   QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
