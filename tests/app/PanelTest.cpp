@@ -1,214 +1,171 @@
-// The parameter panel: steppers, Reset and the colour-set popup.
+// The parameter panel through its real controls: steppers, Reset and the
+// colour-set popup.
+#include <QAbstractItemView>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cmath>
 #include <string>
 
-#include "framework/core/NumberText.h"
-#include "framework/core/Random.h"
 #include "render/ColorSets.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
-// The decimal text of n / 10 as the panel shows it ("-1.9", "0", "2").
-std::string Tenths(int n) {
-  const int whole = std::abs(n) / 10, tenth = std::abs(n) % 10;
-  return QString::asprintf(tenth ? "%s%d.%d" : "%s%d", n < 0 ? "-" : "", whole, tenth).toStdString();
-}
-
-struct PanelState {
-  std::array<std::string, 7> texts;
-  double mx, my, ma, mb, mw;
-  int64_t mn, mpixcel, selectColorSet;
-  bool operator==(const PanelState&) const = default;
-};
+const std::array<std::string, 7> kDefaultTexts = {"100", "0", "0", "-1", "1", "4", "500"};
+const std::array<double, 7> kDefaults = {100, 0, 0, -1, 1, 4, 500};
 
 class Panel : public ::testing::Test {
  protected:
   void SetUp() override { w = OpenWindow(); }
 
-  std::string Text(int64_t i) { return w->EF(i)->Value(); }
-  PanelState State() {
-    PanelState s{};
-    for (int64_t i = 0; i < 7; ++i) s.texts[static_cast<size_t>(i)] = Text(i);
-    s.mx = w->mx, s.my = w->my, s.ma = w->ma, s.mb = w->mb, s.mw = w->mw;
-    s.mn = w->mn, s.mpixcel = w->mpixcel, s.selectColorSet = w->selectColorSet;
-    return s;
+  fw::UpDownArrows* Stepper(int k) {
+    fw::UpDownArrows* all[] = {w->UDArrows0(), w->UDArrows1(), w->UDArrows2(), w->UDArrows3(),
+                               w->UDArrows4(), w->UDArrows5(), w->UDArrows6()};
+    return all[k];
+  }
+  void Press(int k, bool up) {
+    QTest::mouseClick(up ? Stepper(k)->UpButton() : Stepper(k)->DownButton(), Qt::LeftButton);
+  }
+  // The seven parameters in the order of their fields.
+  std::array<double, 7> Values() {
+    return {static_cast<double>(w->mn), w->mx, w->my, w->ma, w->mb, w->mw, static_cast<double>(w->mpixcel)};
+  }
+  std::array<std::string, 7> Texts() {
+    std::array<std::string, 7> t;
+    for (int64_t i = 0; i < 7; ++i) t[static_cast<size_t>(i)] = w->EF(i)->Value();
+    return t;
+  }
+  // Opens the popup and picks the row with the keyboard, as a user does.
+  void Choose(int row) {
+    fw::PopupMenu* pm = w->ColorPM();
+    pm->showPopup();
+    QAbstractItemView* view = pm->view();
+    ASSERT_TRUE(view->isVisible());
+    view->setFocus();
+    const int from = view->currentIndex().row();
+    for (int i = from; i < row; ++i) QTest::keyClick(view, Qt::Key_Down);
+    for (int i = row; i < from; ++i) QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_FALSE(view->isVisible());
   }
 
   ReportCapture capture;
   std::unique_ptr<MW> w;
 };
 
-TEST_F(Panel, IterationLimitStepsByTenAndClampsAtItsLimits) {
-  // Real clicks on the stepper's lower arrow.
-  for (int k = 1; k <= 9; ++k) {
-    QTest::mouseClick(w->UDArrows0()->DownButton(), Qt::LeftButton);
-    EXPECT_EQ(Text(0), std::to_string(100 - 10 * k));
-    EXPECT_EQ(w->mn, 100 - 10 * k);
-  }
-  QTest::mouseClick(w->UDArrows0()->DownButton(), Qt::LeftButton);
-  EXPECT_EQ(Text(0), "10");
-  EXPECT_EQ(w->mn, 10);
+// k tenths as the panel writes them: -13 -> "-1.3", 20 -> "2".
+std::string Tenths(int k) {
+  const int m = std::abs(k);
+  return QString::asprintf(m % 10 ? "%s%d.%d" : "%s%d", k < 0 ? "-" : "", m / 10, m % 10).toStdString();
+}
 
-  w->ResetButton_Action(w->ResetButton());
-  for (int k = 1; k <= 90; ++k) w->UDArrows0_Up(w->UDArrows0());
-  EXPECT_EQ(Text(0), "1000");
-  EXPECT_EQ(w->mn, 1000);
-  w->UDArrows0_Up(w->UDArrows0());
-  EXPECT_EQ(Text(0), "1000");
-  EXPECT_EQ(w->mn, 1000);
+// Every arrow of every stepper: from the defaults down to the lower limit,
+// one press more, up to the upper limit, one press more. Each press shows
+// the stepped text, stores its number, and changes no other field or value.
+TEST_F(Panel, EveryArrowStepsItsOwnFieldAndPropertyBetweenTheLimits) {
+  struct Row {
+    int lower, upper, step;  // in units of `unit`
+    double unit;
+  };
+  const Row rows[7] = {{10, 1000, 10, 1},   {-10, 10, 1, 0.1}, {-10, 10, 1, 0.1}, {-20, 20, 1, 0.1},
+                       {-20, 20, 1, 0.1}, {0, 40, 1, 0.1},   {250, 2000, 50, 1}};
+  for (int k = 0; k < 7; ++k) {
+    SCOPED_TRACE("UDArrows" + std::to_string(k));
+    QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
+    const Row& r = rows[k];
+    int n = static_cast<int>(std::lround(kDefaults[k] / r.unit));
+    // True when the field shows the n-th step and the property holds it,
+    // and all other fields and properties keep their defaults.
+    auto shows = [&](int expected) {
+      auto texts = kDefaultTexts;
+      auto values = kDefaults;
+      texts[k] = r.unit == 1 ? std::to_string(expected) : Tenths(expected);
+      values[k] = r.unit == 1 ? expected : expected / 10.0;
+      EXPECT_EQ(Texts(), texts) << "at " << expected;
+      EXPECT_EQ(Values(), values) << "at " << expected;
+      return !HasFailure();
+    };
+    while (n > r.lower) {
+      n -= r.step;
+      Press(k, false);
+      if (!shows(n)) return;
+    }
+    Press(k, false);
+    if (!shows(r.lower)) return;
+    while (n < r.upper) {
+      n += r.step;
+      Press(k, true);
+      if (!shows(n)) return;
+    }
+    Press(k, true);
+    if (!shows(r.upper)) return;
+    EXPECT_EQ(w->selectColorSet, 0);
+  }
   EXPECT_TRUE(capture.reports.empty());
 }
 
-TEST_F(Panel, GridSizeStepsByFiftyBetween250And2000) {
-  for (int k = 1; k <= 5; ++k) w->UDArrows6_Down(w->UDArrows6());
-  EXPECT_EQ(Text(6), "250");
-  EXPECT_EQ(w->mpixcel, 250);
-  w->UDArrows6_Down(w->UDArrows6());
-  EXPECT_EQ(Text(6), "250");
-  for (int k = 1; k <= 35; ++k) w->UDArrows6_Up(w->UDArrows6());
-  EXPECT_EQ(Text(6), "2000");
-  EXPECT_EQ(w->mpixcel, 2000);
-  QTest::mouseClick(w->UDArrows6()->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(Text(6), "2000");
-  EXPECT_EQ(w->mpixcel, 2000);
-}
-
-TEST_F(Panel, WidthStepsDownToZeroExactlyWithoutDrift) {
-  w->UDArrows5_Up(w->UDArrows5());  // already at the upper limit
-  EXPECT_EQ(Text(5), "4");
-  EXPECT_EQ(w->mw, 4.0);
-  for (int k = 1; k <= 40; ++k) {
-    w->UDArrows5_Down(w->UDArrows5());
-    ASSERT_EQ(Text(5), Tenths(40 - k)) << "press " << k;
-    ASSERT_EQ(w->mw, fw::Val(Tenths(40 - k)));
-  }
-  EXPECT_EQ(w->mw, 0.0);
-  w->UDArrows5_Down(w->UDArrows5());
-  EXPECT_EQ(Text(5), "0");
-  EXPECT_EQ(w->mw, 0.0);
-}
-
-TEST_F(Panel, ConstantStepsFromMinusTwoToTwoOnTheTenths) {
-  for (int k = 0; k < 15; ++k) w->UDArrows3_Down(w->UDArrows3());
-  EXPECT_EQ(Text(3), "-2");
-  EXPECT_EQ(w->ma, -2.0);
-  for (int k = 1; k <= 40; ++k) {
-    QTest::mouseClick(w->UDArrows3()->UpButton(), Qt::LeftButton);
-    ASSERT_EQ(Text(3), Tenths(-20 + k)) << "press " << k;
-    ASSERT_EQ(w->ma, (-20 + k) / 10.0);
-  }
-  w->UDArrows3_Up(w->UDArrows3());
-  EXPECT_EQ(Text(3), "2");
-  EXPECT_EQ(w->ma, 2.0);
-  // Away from the default and back: -0.9, then -1.
-  w->ResetButton_Action(w->ResetButton());
-  w->UDArrows3_Up(w->UDArrows3());
-  EXPECT_EQ(Text(3), "-0.9");
-  w->UDArrows3_Down(w->UDArrows3());
-  EXPECT_EQ(Text(3), "-1");
-  EXPECT_EQ(w->ma, -1.0);
-}
-
-TEST_F(Panel, EachPressTouchesOnlyItsOwnFieldAndProperty) {
-  using Handler = void (MW::*)(fw::UpDownArrows*);
-  const std::array<std::pair<Handler, Handler>, 7> steppers = {{
-      {&MW::UDArrows0_Down, &MW::UDArrows0_Up}, {&MW::UDArrows1_Down, &MW::UDArrows1_Up},
-      {&MW::UDArrows2_Down, &MW::UDArrows2_Up}, {&MW::UDArrows3_Down, &MW::UDArrows3_Up},
-      {&MW::UDArrows4_Down, &MW::UDArrows4_Up}, {&MW::UDArrows5_Down, &MW::UDArrows5_Up},
-      {&MW::UDArrows6_Down, &MW::UDArrows6_Up},
-  }};
-  for (size_t i = 0; i < steppers.size(); ++i) {
-    for (Handler h : {steppers[i].first, steppers[i].second}) {
-      w->ResetButton_Action(w->ResetButton());
-      PanelState before = State();
-      (w.get()->*h)(nullptr);
-      PanelState after = State();
-      after.texts[i] = before.texts[i];
-      // Blank out the one property the stepper owns, then compare the rest.
-      double* doubles[] = {nullptr, &after.mx, &after.my, &after.ma, &after.mb, &after.mw, nullptr};
-      double* was[] = {nullptr, &before.mx, &before.my, &before.ma, &before.mb, &before.mw, nullptr};
-      if (i == 0) after.mn = before.mn;
-      else if (i == 6) after.mpixcel = before.mpixcel;
-      else *doubles[i] = *was[i];
-      EXPECT_EQ(after, before) << "stepper " << i;
-    }
-  }
-}
-
 TEST_F(Panel, ResetRestoresTheDefaultsAndLeavesColourSetAndCanvas) {
-  w->ColorPM()->SetSelectedRowIndex(3);
-  w->QuorixPB0_Action(w->QuorixPB0());
+  Choose(3);
+  QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
   const auto picture = w->CVBackdrop;
   const std::vector<uint32_t> pixels(picture->Data(), picture->Data() + 500 * 500);
-  for (int k = 0; k < 3; ++k) {
-    w->UDArrows0_Up(nullptr);
-    w->UDArrows1_Down(nullptr);
-    w->UDArrows2_Up(nullptr);
-    w->UDArrows4_Down(nullptr);
-    w->UDArrows5_Down(nullptr);
-    w->UDArrows6_Up(nullptr);
-  }
+  for (int k = 0; k < 7; ++k)
+    for (int i = 0; i < 3; ++i) Press(k, k % 2 == 0);
   QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
-  const std::array<std::string, 7> texts = {"100", "0", "0", "-1", "1", "4", "500"};
-  for (int64_t i = 0; i < 7; ++i) EXPECT_EQ(Text(i), texts[static_cast<size_t>(i)]);
-  EXPECT_EQ(w->mn, 100);
-  EXPECT_EQ(w->mx, 0.0);
-  EXPECT_EQ(w->my, 0.0);
-  EXPECT_EQ(w->ma, -1.0);
-  EXPECT_EQ(w->mb, 1.0);
-  EXPECT_EQ(w->mw, 4.0);
-  EXPECT_EQ(w->mpixcel, 500);
+  EXPECT_EQ(Texts(), kDefaultTexts);
+  EXPECT_EQ(Values(), kDefaults);
   EXPECT_EQ(w->selectColorSet, 3);
-  EXPECT_EQ(w->ColorPM()->SelectedRowIndex(), 3);
+  EXPECT_EQ(w->ColorPM()->SelectedRowValue(), "ヌビロ");
   EXPECT_EQ(w->CVBackdrop, picture);
   EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), picture->Data()));
 }
 
 TEST_F(Panel, AfterARenderTheConstantStepperStartsFromItsField) {
-  w->QuorixPB0_Action(w->QuorixPB0());
+  QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
   EXPECT_EQ(w->ma, 2.0);  // the render's last point
   EXPECT_EQ(w->mb, 2.0);
-  EXPECT_EQ(Text(3), "-1");
-  w->UDArrows3_Up(w->UDArrows3());
-  EXPECT_EQ(Text(3), "-0.9");
+  EXPECT_EQ(w->EF(3)->Value(), "-1");
+  Press(3, true);
+  EXPECT_EQ(w->EF(3)->Value(), "-0.9");
   EXPECT_EQ(w->ma, -0.9);
   EXPECT_EQ(w->mb, 2.0);
 }
 
-TEST_F(Panel, PopupRowsChooseTheColourSetByTheirText) {
-  fw::PopupMenu* pm = w->ColorPM();
-  EXPECT_EQ(w->selectColorSet, 0);
-  EXPECT_EQ(pm->SelectedRowValue(), "16色");
-  for (int64_t row = 0; row < 5; ++row) {
-    pm->SetSelectedRowIndex(row);
+TEST_F(Panel, ARowChosenInThePopupSetsTheColourSetByItsText) {
+  const auto picture = w->CVBackdrop;
+  const char* names[] = {"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
+  for (int row : {4, 0, 2, 1, 3, 3, 0}) {  // also the row already chosen
+    Choose(row);
+    EXPECT_EQ(w->ColorPM()->SelectedRowValue(), names[row]);
     EXPECT_EQ(w->selectColorSet, row);
   }
-  pm->SetSelectedRowIndex(0);
-  EXPECT_EQ(w->selectColorSet, 0);
+  // Nothing else changes: no render, no parameter.
+  EXPECT_EQ(Values(), kDefaults);
+  EXPECT_EQ(w->CVBackdrop, picture);
+  EXPECT_EQ(w->CVBackdrop->Data()[0], 0xFFFFFFFFu);
 
-  // A row whose text names no set gives 0, also the empty text.
-  pm->SetSelectedRowIndex(4);
+  // A row whose text names no set, and the empty text, give 0.
+  fw::PopupMenu* pm = w->ColorPM();
   pm->addItem(QStringLiteral("虹"));
-  pm->SetSelectedRowIndex(5);
-  EXPECT_EQ(w->selectColorSet, 0);
-  pm->SetSelectedRowIndex(4);
-  pm->setCurrentIndex(-1);
-  w->ColorPM_Change(pm);
-  EXPECT_EQ(w->selectColorSet, 0);
+  pm->addItem(QString());
+  for (int row : {5, 6}) {
+    Choose(4);
+    EXPECT_EQ(w->selectColorSet, 4);
+    Choose(row);
+    EXPECT_EQ(w->selectColorSet, 0) << row;
+  }
+  EXPECT_TRUE(capture.reports.empty());
 }
 
 TEST_F(Panel, TheChosenSetColoursTheNextRender) {
-  w->ColorPM()->SetSelectedRowIndex(4);  // "ペラサ": no transparent entry, no black
-  w->mn = 11;                            // interior points show palette(7)
-  w->QuorixPB0_Action(w->QuorixPB0());
+  Choose(4);      // "ペラサ": no transparent entry, no black
+  w->mn = 11;     // interior points show palette(7)
+  QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
   const fw::Color centre = w->CVBackdrop->RGBSurface().Pixel(250, 250);
-  bool inSet4 = false;
-  for (int i = 0; i < 16; ++i) inSet4 |= colorsets::Set(4)[static_cast<size_t>(i)] == centre;
-  EXPECT_TRUE(inSet4);
+  const auto& set4 = colorsets::Set(4);
+  EXPECT_NE(std::find(set4.begin(), set4.end(), centre), set4.end());
 }
 
 }  // namespace

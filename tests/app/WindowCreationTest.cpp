@@ -1,264 +1,189 @@
-// The window as created: its controls from their design records, their
-// lookups, its menus, and its state after opening.
+// The window as created: its 50 controls with their design values, their
+// lookups, the window's own design, its menus and its state after opening.
 #include <QAction>
 #include <QKeySequence>
-#include <set>
+#include <QTest>
+#include <map>
 
 #include "app/App.h"
 #include "app/MainMenuBar.h"
 #include "app/window/QuorixBack.h"
-#include "app/window/Records.h"
-#include "framework/core/PropertyRecord.h"
 #include "framework/ui/Application.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
-using records::ControlClass;
+constexpr int64_t N = -2147483648LL;  // no control array
 
-const char* ExpectedClass(ControlClass c) {
-  switch (c) {
-    case ControlClass::Rectangle: return "Rectangle";
-    case ControlClass::Canvas: return "Canvas";
-    case ControlClass::TextField: return "TextField";
-    case ControlClass::PushButton: return "PushButton";
-    case ControlClass::Label: return "Label";
-    case ControlClass::UpDownArrows: return "UpDownArrows";
-    case ControlClass::PopupMenu: return "PopupMenu";
-  }
-  return "?";
-}
-
-// The record's value for the key, or nullptr.
-const fw::PropertyValue* Find(const std::vector<fw::PropertyEntry>& entries, const char* key) {
-  for (const auto& e : entries)
-    if (e.key == key) return &e.value;
-  return nullptr;
-}
-
-class WindowCreation : public ::testing::Test {
- protected:
-  void SetUp() override { w = OpenWindow(); }
-  ReportCapture capture;
-  std::unique_ptr<MW> w;
+// One control as designed. font: the design size (0 the system size, -1 a
+// class without text); align: 'C' centred, 'L' left, 0 no alignment.
+struct Design {
+  const char* cls;
+  const char* name;
+  int64_t index;
+  int left, top, width, height;
+  int64_t tabIndex;
+  const char* text;
+  float font;
+  char align;
 };
 
-TEST_F(WindowCreation, FiftyControlsInTheTablesOrderWithTheirNamesAndIndices) {
-  ASSERT_EQ(w->ControlCount(), 50u);
-  const auto& table = records::ControlTable();
-  int named = 0, ef = 0, st = 0;
-  for (size_t i = 0; i < 50; ++i) {
-    fw::Control* c = w->ControlAt(i);
-    SCOPED_TRACE(i + 1);
-    EXPECT_EQ(c->Name(), table[i].name);
-    EXPECT_EQ(c->Index(), table[i].index);
-    EXPECT_STREQ(c->ClassName(), ExpectedClass(table[i].cls));
-    if (c->Name() == "EF") ++ef;
-    else if (c->Name() == "ST") ++st;
-    else ++named;
+const char* const kRows = "16色\r日本色\r絵具\rヌビロ\rペラサ";
+
+// In creation order.
+const Design kDesign[50] = {
+    {"Rectangle", "BackRA0", N, 0, 0, 506, 506, 42, "", -1, 0},
+    {"Canvas", "QuorixCV", N, 3, 3, 500, 500, 0, "", -1, 0},
+    {"Rectangle", "BackRA1", N, 506, 0, 170, 506, 43, "", -1, 0},
+    {"TextField", "EF", 5, 574, 279, 50, 20, 20, "4", 0, 'C'},
+    {"PushButton", "QuorixPB0", N, 523, 410, 60, 18, 1, "Quorix0", 10, 0},
+    {"PushButton", "QuorixPB3", N, 523, 458, 60, 18, 2, "Quorix3", 10, 0},
+    {"PushButton", "QuorixPB2", N, 523, 442, 60, 18, 3, "Quorix2", 10, 0},
+    {"PushButton", "QuorixPB1", N, 523, 426, 60, 18, 4, "Quorix1", 10, 0},
+    {"TextField", "EF", 4, 574, 227, 50, 20, 19, "1", 0, 'C'},
+    {"TextField", "EF", 3, 574, 205, 50, 20, 110, "-1", 0, 'C'},
+    {"Label", "ST", 716, 583, 295, 50, 20, 18, "mw≦4", 0, 'L'},
+    {"Label", "ST", 415, 543, 281, 23, 20, 22, "幅=", 0, 'L'},
+    {"Label", "ST", 13, 550, 243, 90, 20, 23, "(-2≦ma,mb≦2)", 0, 'L'},
+    {"Label", "ST", 12, 542, 228, 25, 20, 24, "mb=", 0, 'L'},
+    {"Label", "ST", 11, 542, 206, 25, 20, 25, "ma=", 0, 'L'},
+    {"Label", "ST", 10, 531, 187, 120, 16, 26, "定数C(ma+mbi)", 0, 'C'},
+    {"Label", "ST", 1, 512, 20, 160, 16, 27, "F(mn)=(mx+myi)^n+ma+mbi", 12, 'L'},
+    {"UpDownArrows", "UDArrows3", N, 632, 204, 13, 23, 28, "", -1, 0},
+    {"UpDownArrows", "UDArrows4", N, 632, 227, 13, 23, 29, "", -1, 0},
+    {"UpDownArrows", "UDArrows5", N, 631, 278, 13, 23, 30, "", -1, 0},
+    {"Label", "ST", 1514, 531, 262, 120, 16, 35, "複素座標の幅", 0, 'C'},
+    {"Label", "ST", 1617, 531, 315, 120, 16, 36, "複素座標(x,y)", 12, 'C'},
+    {"Label", "ST", 1718, 541, 331, 30, 20, 37, "x,y=", 0, 'L'},
+    {"TextField", "EF", 6, 574, 332, 50, 20, 38, "500", 0, 'C'},
+    {"UpDownArrows", "UDArrows6", N, 631, 331, 13, 23, 39, "", -1, 0},
+    {"PushButton", "QuorixPB4", N, 523, 474, 60, 18, 40, "Quorix4", 10, 0},
+    {"PushButton", "QuorixPB5", N, 589, 410, 60, 18, 41, "Julia0", 10, 0},
+    {"PushButton", "QuorixPB6", N, 589, 426, 60, 18, 42, "Julia1", 10, 0},
+    {"PushButton", "ResetButton", N, 605, 386, 50, 16, 43, "Reset", 0, 0},
+    {"PushButton", "QuorixPB8", N, 590, 458, 60, 18, 45, "Quorix8", 10, 0},
+    {"Label", "ST", 0, 534, 4, 120, 16, 46, "マンデルブロ関数", 12, 'C'},
+    {"TextField", "EF", 0, 574, 59, 50, 20, 47, "100", 0, 'C'},
+    {"Label", "ST", 4, 546, 77, 82, 20, 48, "10≦mn≦1000", 0, 'L'},
+    {"Label", "ST", 3, 540, 58, 33, 20, 49, "回数=", 0, 'L'},
+    {"Label", "ST", 2, 526, 42, 120, 16, 50, "発散回数", 12, 'C'},
+    {"UpDownArrows", "UDArrows0", N, 636, 59, 13, 23, 51, "", -1, 0},
+    {"TextField", "EF", 2, 574, 148, 50, 20, 52, "0", 0, 'C'},
+    {"TextField", "EF", 1, 574, 115, 50, 20, 53, "0", 0, 'C'},
+    {"Label", "ST", 9, 558, 165, 58, 20, 54, "-1≦my≦1", 0, 'L'},
+    {"Label", "ST", 8, 539, 149, 32, 20, 55, "虚部=", 0, 'L'},
+    {"Label", "ST", 7, 558, 131, 57, 16, 56, "-1≦mx≦1", 0, 'L'},
+    {"Label", "ST", 6, 539, 117, 36, 20, 57, "実部=", 0, 'L'},
+    {"Label", "ST", 5, 530, 97, 120, 16, 58, "関数Z(mx+myi)\r", 0, 'C'},
+    {"UpDownArrows", "UDArrows1", N, 634, 115, 13, 23, 59, "", -1, 0},
+    {"UpDownArrows", "UDArrows2", N, 633, 149, 13, 23, 60, "", -1, 0},
+    {"PopupMenu", "ColorPM", N, 516, 387, 80, 16, 61, kRows, 0, 0},
+    {"PushButton", "QuorixPB7", N, 590, 442, 60, 18, 62, "Quorix7", 10, 0},
+    {"PushButton", "QuorixPB9", N, 590, 474, 60, 18, 63, "Quorix9", 10, 0},
+    {"Label", "ST", 1919, 537, 352, 100, 16, 64, "250≦ｘ,y≦2000", 12, 'C'},
+    {"Label", "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", 12, 'C'},
+};
+
+// The text a control shows: caption, field or label text, or the popup's
+// rows joined by carriage returns.
+std::string TextOf(fw::Control* c) {
+  if (auto* b = dynamic_cast<fw::PushButton*>(c)) return b->Caption();
+  if (auto* f = dynamic_cast<fw::TextField*>(c)) return f->Value();
+  if (auto* l = dynamic_cast<fw::Label*>(c)) return l->Value();
+  if (auto* p = dynamic_cast<fw::PopupMenu*>(c)) {
+    QStringList rows;
+    for (int64_t r = 0; r < p->RowCount(); ++r) rows << QString::fromStdString(p->RowValueAt(r));
+    return rows.join(QChar('\r')).toStdString();
   }
-  EXPECT_EQ(named, 22);
-  EXPECT_EQ(ef, 7);
-  EXPECT_EQ(st, 21);
-  // The EF members in the order in which they are created.
-  std::vector<int64_t> efOrder;
-  for (size_t i = 0; i < 50; ++i)
-    if (w->ControlAt(i)->Name() == "EF") efOrder.push_back(w->ControlAt(i)->Index());
-  EXPECT_EQ(efOrder, (std::vector<int64_t>{5, 4, 3, 6, 0, 2, 1}));
-  EXPECT_TRUE(capture.reports.empty());
+  return "";
 }
 
-TEST_F(WindowCreation, LookupsByNameAndByNameAndIndex) {
-  EXPECT_EQ(w->ST(14), nullptr);
-  EXPECT_EQ(w->ST(20), nullptr);
-  EXPECT_EQ(w->EF(7), nullptr);
-  std::set<fw::Control*> seen;
-  for (int64_t i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 415, 716, 1514, 1617, 1718, 1919, 2020}) {
-    fw::Label* l = w->ST(i);
-    ASSERT_NE(l, nullptr) << i;
-    EXPECT_EQ(l->Index(), i);
-    seen.insert(l);
-  }
-  for (int64_t i = 0; i <= 6; ++i) {
-    ASSERT_NE(w->EF(i), nullptr) << i;
-    EXPECT_EQ(w->EF(i)->Index(), i);
-    seen.insert(w->EF(i));
-  }
-  EXPECT_EQ(seen.size(), 28u);
-  // The EF fields show mn, mx, my, ma, mb, mw, mpixcel in index order.
-  const char* texts[] = {"100", "0", "0", "-1", "1", "4", "500"};
-  for (int64_t i = 0; i <= 6; ++i) EXPECT_EQ(w->EF(i)->Value(), texts[i]) << i;
-
-  EXPECT_EQ(w->QuorixCV(), w->ControlByName("QuorixCV"));
-  EXPECT_EQ(w->ColorPM()->Name(), "ColorPM");
-  EXPECT_EQ(w->ResetButton()->Caption(), "Reset");
-  // A control found under an accessor's name but of another class is a
-  // cast error; a name that finds nothing gives nullptr.
-  MW bare;
-  EXPECT_EQ(bare.QuorixCV(), nullptr);
-  EXPECT_EQ(bare.EF(0), nullptr);
-  bare.AddControl("QuorixCV", bare.New<fw::Label>());
-  EXPECT_THROW(bare.QuorixCV(), fw::IllegalCastException);
-}
-
-TEST_F(WindowCreation, EveryControlCarriesItsOwnRecord) {
-  const auto& table = records::ControlTable();
-  for (size_t i = 0; i < 50; ++i) {
-    SCOPED_TRACE(std::string(table[i].name) + " " + std::to_string(table[i].index));
-    const auto entries = fw::DecodePropertyRecord(table[i].record);
-    fw::Control* c = w->ControlAt(i);
-    EXPECT_EQ(c->Left(), std::get<int64_t>(*Find(entries, "Left")));
-    EXPECT_EQ(c->Top(), std::get<int64_t>(*Find(entries, "Top")));
-    EXPECT_EQ(c->ControlWidth(), std::get<int64_t>(*Find(entries, "Width")));
-    EXPECT_EQ(c->ControlHeight(), std::get<int64_t>(*Find(entries, "Height")));
-    EXPECT_EQ(c->Enabled(), std::get<bool>(*Find(entries, "Enabled")));
-    EXPECT_EQ(c->Visible(), std::get<bool>(*Find(entries, "Visible")));
-    EXPECT_EQ(c->TabIndex(), std::get<int64_t>(*Find(entries, "TabIndex")));
-    EXPECT_EQ(c->InitialParent(), std::get<std::string>(*Find(entries, "InitialParent")));
-    if (auto* f = dynamic_cast<fw::TextField*>(c)) {
-      EXPECT_EQ(f->Value(), std::get<std::string>(*Find(entries, "Value")));
-      EXPECT_TRUE(f->ReadOnly());
-      EXPECT_EQ(f->ReadOnly(), std::get<bool>(*Find(entries, "ReadOnly")));
-    } else if (auto* l = dynamic_cast<fw::Label*>(c)) {
-      EXPECT_EQ(l->Value(), std::get<std::string>(*Find(entries, "Value")));
-      EXPECT_EQ(l->Transparent(), std::get<bool>(*Find(entries, "Transparent")));
-    } else if (auto* b = dynamic_cast<fw::PushButton*>(c)) {
-      EXPECT_EQ(b->Caption(), std::get<std::string>(*Find(entries, "Caption")));
-      EXPECT_EQ(b->MacButtonStyle(), std::get<int64_t>(*Find(entries, "MacButtonStyle")));
-    }
-  }
-  // The label whose text ends in a carriage return keeps it.
-  EXPECT_EQ(w->ST(5)->Value(), "関数Z(mx+myi)\r");
-  EXPECT_EQ(w->ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));
-  EXPECT_EQ(w->ST(1919)->Value(), "250≦ｘ,y≦2000");
-  // The popup's five rows; the first is chosen.
-  fw::PopupMenu* pm = w->ColorPM();
-  ASSERT_EQ(pm->RowCount(), 5);
-  const char* rows[] = {"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
-  for (int r = 0; r < 5; ++r) EXPECT_EQ(pm->RowValueAt(r), rows[r]);
-  EXPECT_EQ(pm->SelectedRowIndex(), 0);
-  EXPECT_EQ(pm->SelectedRowValue(), "16色");
-}
-
-TEST_F(WindowCreation, TheDesignGroupsKeepTheirDifferences) {
-  // Render buttons: one style and one caption size; Reset: another style.
-  for (fw::PushButton* b : {w->QuorixPB0(), w->QuorixPB5(), w->QuorixPB9()}) {
-    EXPECT_EQ(b->MacButtonStyle(), 3);
-    EXPECT_FALSE(b->styleSheet().isEmpty());
-  }
-  EXPECT_EQ(w->ResetButton()->MacButtonStyle(), 0);
-  EXPECT_TRUE(w->ResetButton()->styleSheet().isEmpty());
-  // Two alignments: centred fields and headings, left-aligned captions.
-  EXPECT_TRUE(w->EF(0)->alignment() & Qt::AlignHCenter);
-  EXPECT_TRUE(w->ST(2)->alignment() & Qt::AlignHCenter);
-  EXPECT_TRUE(w->ST(3)->alignment() & Qt::AlignLeft);
-  // 12-point labels are larger than the system-size ones.
-  EXPECT_GT(w->ST(0)->font().pixelSize(), w->ST(3)->font().pixelSize());
-  EXPECT_GT(w->ST(2020)->font().pixelSize(), w->ST(716)->font().pixelSize());
-  // The frame's bevel and the panel.
-  EXPECT_EQ(w->BackRA0()->TopLeftColor(), fw::Color(0x00929292u));
-  EXPECT_EQ(w->BackRA0()->BottomRightColor(), fw::Color(0x00D5D5D5u));
-  EXPECT_EQ(w->BackRA1()->TopLeftColor(), fw::Color(0x00A9A9A9u));
-  EXPECT_EQ(w->BackRA1()->FillColor(), fw::Color(0x00FFFFFFu));
-  EXPECT_DOUBLE_EQ(w->BackRA1()->BorderThickness(), 3.0);
-  // The canvas takes no keyboard focus; the stepper neither.
-  EXPECT_EQ(w->QuorixCV()->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(w->UDArrows0()->focusPolicy(), Qt::NoFocus);
-}
-
-TEST_F(WindowCreation, TheWindowTakesItsRecordBackdropAndMenuBar) {
-  EXPECT_EQ(w->Title(), "Quorix");
-  EXPECT_EQ(w->Width(), 676);
-  EXPECT_EQ(w->Height(), 506);
-  EXPECT_EQ(w->MinimumWidth(), 64);
-  EXPECT_EQ(w->MinimumHeight(), 64);
-  EXPECT_EQ(w->MaximumWidth(), 32000);
-  EXPECT_EQ(w->MaximumHeight(), 32000);
-  EXPECT_TRUE(w->Resizeable());
-  EXPECT_TRUE(w->HasCloseButton());
-  EXPECT_FALSE(w->HasFullScreenButton());
-  EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(w->HasBackgroundColor());
-  EXPECT_EQ(w->DefaultLocation(), 2);
-  EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(w->Content()->size(), QSize(676, 506));
-  // The backdrop picture is the resource, opened once.
-  ASSERT_NE(w->Backdrop(), nullptr);
-  EXPECT_EQ(w->Backdrop(), quorixBack());
-  EXPECT_EQ(w->Backdrop()->Width(), 676);
-  EXPECT_EQ(w->Backdrop()->Height(), 506);
-  EXPECT_EQ(w->Backdrop()->RGBSurface().Pixel(10, 10).Transparency(), 0);
-  // One menu bar for the application and the window.
-  EXPECT_EQ(w->MenuBar(), MainMenuBar::Instance());
-}
-
-TEST_F(WindowCreation, PropertiesAfterStartUp) {
-  EXPECT_EQ(w->mn, 100);
-  EXPECT_EQ(w->mw, 4.0);
-  EXPECT_EQ(w->ma, -1.0);
-  EXPECT_EQ(w->mb, 1.0);
-  EXPECT_EQ(w->mx, 0.0);
-  EXPECT_EQ(w->my, 0.0);
-  EXPECT_EQ(w->mpixcel, 500);
-  EXPECT_EQ(w->selectColorSet, 0);
-  EXPECT_EQ(w->xx, 0);
-  EXPECT_EQ(w->yy, 0);
-  EXPECT_EQ(w->clickX, 0);
-  EXPECT_EQ(w->ClickY, 0);
-  ASSERT_NE(w->CVBackdrop, nullptr);
-  EXPECT_EQ(w->CVBackdrop->Width(), 500);
-  EXPECT_EQ(w->CVBackdrop->Height(), 500);
-  for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
-  EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
-  EXPECT_EQ(w->CVBackdrop->Graphics().DrawingColor(), fw::Color(0xFFFFFFFFu));
-  EXPECT_EQ(w->BackRA0()->FillColor(), fw::Color(0xFF000000u));
-  // Transparent, not opaque, movable by its background.
-  EXPECT_EQ(w->NativeBackgroundColor().alpha(), 0);
-  EXPECT_FALSE(w->IsOpaque());
-  EXPECT_TRUE(w->MovableByBackground());
-  // Render buttons, Reset and the popup are mini, with the small font.
-  for (fw::Control* c : std::initializer_list<fw::Control*>{w->QuorixPB0(), w->QuorixPB9(), w->ResetButton(), w->ColorPM()}) {
-    EXPECT_EQ(c->ControlSize(), fw::ControlSize::Mini) << c->Name();
-    EXPECT_EQ(c->Widget()->font().pixelSize(), fw::kSmallSystemFontSize) << c->Name();
-  }
-  EXPECT_EQ(w->EF(0)->ControlSize(), fw::ControlSize::Regular);
-}
-
-// A window that notes its state right after the controls are created.
+// A window that notes its state right after its controls are created,
+// before any Open event: the design fonts (Open makes the buttons mini) and
+// what the Open handlers have not yet touched.
 class ObservedMW : public MW {
  public:
   void CreateControls() override {
     MW::CreateControls();
+    for (size_t i = 0; i < ControlCount(); ++i) fontAfterCreation.push_back(ControlAt(i)->Widget()->font().pixelSize());
     mnAfterCreation = mn;
-    backdropAfterCreation = CVBackdrop != nullptr;
-    canvasBackdropAfterCreation = QuorixCV()->Backdrop() != nullptr;
+    backdropAfterCreation = CVBackdrop != nullptr || QuorixCV()->Backdrop() != nullptr;
     buttonSizeAfterCreation = QuorixPB0()->ControlSize();
     frameFillAfterCreation = BackRA0()->FillColor();
-    selectAfterCreation = selectColorSet;
   }
+  std::vector<int> fontAfterCreation;
   int64_t mnAfterCreation = -1;
-  bool backdropAfterCreation = true, canvasBackdropAfterCreation = true;
+  bool backdropAfterCreation = true;
   fw::ControlSize buttonSizeAfterCreation = fw::ControlSize::Small;
   fw::Color frameFillAfterCreation;
-  int64_t selectAfterCreation = -1;
 };
 
-TEST(WindowLifecycle, NoHandlerRunsWhileTheControlsAreCreated) {
+TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValuesAndBindings) {
   ReportCapture capture;
+  if (!FileTypes1::Png()) FileTypes1::Initialize();
   ObservedMW w;
-  EXPECT_EQ(w.mn, 0);
-  EXPECT_EQ(w.CVBackdrop, nullptr);
   w.Construct();
+  ASSERT_EQ(w.ControlCount(), 50u);
+  ASSERT_EQ(w.fontAfterCreation.size(), 50u);
+  // By class: the enclosing control, and the edge locks left, top, right, bottom.
+  const std::map<std::string, std::pair<std::string, std::string>> byClass = {
+      {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
+      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},        {"UpDownArrows", {"BackRA1", "TTFF"}},
+      {"PopupMenu", {"BackRA1", "TTFF"}}};
+  for (size_t i = 0; i < 50; ++i) {
+    const Design& d = kDesign[i];
+    fw::Control* c = w.ControlAt(i);
+    SCOPED_TRACE(std::to_string(i + 1) + " " + d.name + (d.index == N ? "" : std::to_string(d.index)));
+    EXPECT_STREQ(c->ClassName(), d.cls);
+    EXPECT_EQ(c->Name(), d.name);
+    EXPECT_EQ(c->Index(), d.index);
+    EXPECT_EQ(c->Widget()->geometry(), QRect(d.left, d.top, d.width, d.height));
+    EXPECT_EQ(c->TabIndex(), d.tabIndex);
+    EXPECT_EQ(TextOf(c), d.text);
+    EXPECT_EQ(c->InitialParent(), byClass.at(d.cls).first);
+    if (d.font >= 0) { EXPECT_EQ(w.fontAfterCreation[i], d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize); }
+    int64_t code = -1;
+    Qt::Alignment shown{};
+    if (auto* f = dynamic_cast<fw::TextField*>(c)) code = f->TextAlignment(), shown = f->alignment();
+    if (auto* l = dynamic_cast<fw::Label*>(c)) code = l->TextAlignment(), shown = l->alignment();
+    if (d.align) {
+      EXPECT_EQ(code, d.align == 'C' ? 2 : 0);
+      EXPECT_EQ(shown & Qt::AlignHorizontal_Mask, d.align == 'C' ? Qt::AlignHCenter : Qt::AlignLeft);
+    }
+    // Found again by name, or by name and index.
+    const std::string name = d.name;
+    EXPECT_EQ(name == "EF" ? w.EF(d.index) : name == "ST" ? w.ST(d.index) : w.ControlByName(name), c);
+    const std::string lock = {"FT"[c->LockLeft()], "FT"[c->LockTop()], "FT"[c->LockRight()], "FT"[c->LockBottom()]};
+    EXPECT_EQ(lock, byClass.at(d.cls).second);
+    // The entries in which single controls differ from their class.
+    const bool label = d.cls == std::string("Label");
+    EXPECT_EQ(c->Transparent(), d.name == std::string("QuorixCV") || (label && d.index != 11 && d.index != 12));
+    EXPECT_EQ(c->AllowAutoDeactivate(), !(label && (d.index == 10 || d.index == 1514 || d.index == 1617)));
+    if (auto* b = dynamic_cast<fw::PushButton*>(c)) { EXPECT_EQ(b->MacButtonStyle(), d.name == std::string("ResetButton") ? 0 : 3); }
+    if (auto* f = dynamic_cast<fw::TextField*>(c)) { EXPECT_TRUE(f->ReadOnly()); }
+    EXPECT_TRUE(c->Enabled() && c->Visible() && c->TabStop());
+  }
+  EXPECT_EQ(w.BackRA0()->TopLeftColor(), fw::Color(0x00929292u));
+  EXPECT_EQ(w.BackRA1()->TopLeftColor(), fw::Color(0x00A9A9A9u));
+  for (fw::Rectangle* r : {w.BackRA0(), w.BackRA1()}) {
+    EXPECT_EQ(r->BottomRightColor(), fw::Color(0x00D5D5D5u));
+    EXPECT_DOUBLE_EQ(r->BorderThickness(), 3.0);
+  }
+  EXPECT_EQ(w.BackRA1()->FillColor(), fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w.ST(14) == nullptr && w.ST(20) == nullptr && w.EF(7) == nullptr);
+  EXPECT_EQ(w.ColorPM()->SelectedRowValue(), "16色");
+  EXPECT_EQ(w.ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));  // shown without its carriage return
+  // The canvas and the steppers take no keyboard focus; the fields take no keystrokes.
+  EXPECT_EQ(w.QuorixCV()->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(w.UDArrows0()->focusPolicy(), Qt::NoFocus);
+  QTest::keyClicks(w.EF(0), "5");
+  EXPECT_EQ(w.EF(0)->Value(), "100");
+
+  // No handler ran while the controls were created.
   EXPECT_EQ(w.mnAfterCreation, 0);
   EXPECT_FALSE(w.backdropAfterCreation);
-  EXPECT_FALSE(w.canvasBackdropAfterCreation);
   EXPECT_EQ(w.buttonSizeAfterCreation, fw::ControlSize::Regular);
-  EXPECT_EQ(w.frameFillAfterCreation, fw::Color(0x00FFFFFFu));  // the record's white
-  EXPECT_EQ(w.selectAfterCreation, 0);
-  // After opening, every Open handler has run once.
-  EXPECT_EQ(w.mn, 100);
-  EXPECT_NE(w.CVBackdrop, nullptr);
+  EXPECT_EQ(w.frameFillAfterCreation, fw::Color(0x00FFFFFFu));
   EXPECT_TRUE(capture.reports.empty());
   // 42 bindings: ten render buttons with two each, Reset two, seven steppers
   // two each, the popup two, the canvas three, the frame one.
@@ -268,7 +193,7 @@ TEST(WindowLifecycle, NoHandlerRunsWhileTheControlsAreCreated) {
     if (auto* b = dynamic_cast<fw::PushButton*>(c)) bindings += b->Action.HandlerCount() + b->Open.HandlerCount();
     if (auto* u = dynamic_cast<fw::UpDownArrows*>(c)) bindings += u->Up.HandlerCount() + u->Down.HandlerCount() + u->Open.HandlerCount();
     if (auto* p = dynamic_cast<fw::PopupMenu*>(c)) bindings += p->Change.HandlerCount() + p->Open.HandlerCount();
-    if (auto* cv = dynamic_cast<fw::CanvasControl*>(c)) bindings += cv->MouseDown.HandlerCount() + cv->MouseUp.HandlerCount() + cv->Open.HandlerCount();
+    if (auto* v = dynamic_cast<fw::CanvasControl*>(c)) bindings += v->MouseDown.HandlerCount() + v->MouseUp.HandlerCount() + v->Open.HandlerCount();
     if (auto* r = dynamic_cast<fw::Rectangle*>(c)) bindings += r->Open.HandlerCount();
     if (auto* t = dynamic_cast<fw::TextField*>(c)) bindings += t->Open.HandlerCount();
     if (auto* l = dynamic_cast<fw::Label*>(c)) bindings += l->Open.HandlerCount();
@@ -276,68 +201,109 @@ TEST(WindowLifecycle, NoHandlerRunsWhileTheControlsAreCreated) {
   EXPECT_EQ(bindings, 42u);
 }
 
-TEST(WindowLifecycle, AWindowDestroyedBeforeItOpensReleasesNothing) {
-  auto w = std::make_unique<MW>();
-  EXPECT_EQ(w->mpixcel, 0);
-  EXPECT_EQ(w->CVBackdrop, nullptr);
-  EXPECT_EQ(w->ControlCount(), 0u);
-  w.reset();
+TEST(WindowDesign, AnAccessorFindingAControlOfAnotherClassIsACastError) {
+  MW bare;
+  EXPECT_TRUE(bare.QuorixCV() == nullptr && bare.EF(0) == nullptr);
+  bare.AddControl("QuorixCV", bare.New<fw::Label>());
+  EXPECT_THROW(bare.QuorixCV(), fw::IllegalCastException);
 }
 
-TEST(WindowLifecycle, DestroyingTheWindowReleasesTheCanvasPicture) {
+TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
   ReportCapture capture;
   auto w = OpenWindow();
+  EXPECT_EQ(w->Title(), "Quorix");
+  EXPECT_EQ(w->Content()->size(), QSize(676, 506));
+  EXPECT_EQ((std::vector<int64_t>{w->Width(), w->Height(), w->MinimumWidth(), w->MinimumHeight(),
+                                  w->MaximumWidth(), w->MaximumHeight(), w->Type(), w->MacProcID(),
+                                  w->DefaultLocation()}),
+            (std::vector<int64_t>{676, 506, 64, 64, 32000, 32000, 0, 0, 2}));
+  EXPECT_EQ((std::vector<bool>{w->HasCloseButton(), w->HasMaximizeButton(), w->HasMinimizeButton(),
+                               w->HasFullScreenButton(), w->Resizeable(), w->Composite(), w->FullScreen(),
+                               w->DesignVisible(), w->HasBackgroundColor(), w->MenuBarVisible()}),
+            (std::vector<bool>{true, true, true, false, true, false, false, true, false, true}));
+  EXPECT_EQ(w->BackgroundColor(), fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->Backdrop(), quorixBack());  // the resource, opened once
+  EXPECT_EQ(w->Backdrop()->Width(), 676);
+  EXPECT_EQ(w->Backdrop()->Height(), 506);
+  EXPECT_EQ(w->MenuBar(), MainMenuBar::Instance());
+
+  EXPECT_EQ((std::vector<double>{w->mx, w->my, w->ma, w->mb, w->mw}), (std::vector<double>{0, 0, -1, 1, 4}));
+  EXPECT_EQ((std::vector<int64_t>{w->mn, w->mpixcel, w->selectColorSet, w->xx, w->yy, w->clickX, w->ClickY}),
+            (std::vector<int64_t>{100, 500, 0, 0, 0, 0, 0}));
+  ASSERT_NE(w->CVBackdrop, nullptr);
+  EXPECT_EQ(w->CVBackdrop->Width(), 500);
+  EXPECT_EQ(w->CVBackdrop->Height(), 500);
+  for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
+  EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
+  EXPECT_EQ(w->BackRA0()->FillColor(), fw::Color(0xFF000000u));
+  // Transparent, not opaque, movable by its background.
+  EXPECT_EQ(w->NativeBackgroundColor().alpha(), 0);
+  EXPECT_FALSE(w->IsOpaque());
+  EXPECT_TRUE(w->MovableByBackground());
+  // Every push button and the popup are mini, with the small font.
+  for (size_t i = 0; i < w->ControlCount(); ++i) {
+    fw::Control* c = w->ControlAt(i);
+    const bool mini = dynamic_cast<fw::PushButton*>(c) || dynamic_cast<fw::PopupMenu*>(c);
+    EXPECT_EQ(c->ControlSize(), mini ? fw::ControlSize::Mini : fw::ControlSize::Regular) << c->Name();
+    if (mini) { EXPECT_EQ(c->Widget()->font().pixelSize(), fw::kSmallSystemFontSize) << c->Name(); }
+  }
+  // Destroying the window releases the canvas picture.
   std::weak_ptr<fw::Picture> picture = w->CVBackdrop;
   w.reset();
   EXPECT_TRUE(picture.expired());
 }
 
-TEST(Menus, TheTreeAsBuiltWithShortcutsInThePlatformsNotation) {
+// The menu tree: parent, name, caption and shortcut (nullptr: never set).
+struct MenuEntry {
+  const char *parent, *name, *caption, *shortcut;
+};
+const MenuEntry kMenus[] = {
+    {"", "FileMenu", "&File", ""},          {"FileMenu", "FileQuit", "&Quit", "Cmd+Q"},
+    {"FileMenu", "FileSave", "Save", "Cmd+S"}, {"", "EditMenu", "&Edit", ""},
+    {"EditMenu", "EditUndo", "&Undo", "Cmd+Z"}, {"EditMenu", "EditSeparator1", "-", nullptr},
+    {"EditMenu", "EditCut", "Cu&t", "Cmd+X"},   {"EditMenu", "EditCopy", "&Copy", "Cmd+C"},
+    {"EditMenu", "EditPaste", "&Paste", "Cmd+V"}, {"EditMenu", "EditClear", "&Delete", ""},
+    {"EditMenu", "EditSeparator2", "-", nullptr}, {"EditMenu", "EditSelectAll", "Select &All", "Cmd+A"},
+};
+
+TEST(Menus, TheTreeAndItsRouting) {
   std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
   EXPECT_EQ(bar, MainMenuBar::Instance());
-  ASSERT_EQ(bar->Count(), 2u);
-  auto file = bar->Item(0), edit = bar->Item(1);
-  EXPECT_EQ(file->Name(), "FileMenu");
-  EXPECT_EQ(file->Value(), "&File");
-  EXPECT_EQ(edit->Name(), "EditMenu");
-  ASSERT_EQ(file->Count(), 2u);
-  EXPECT_EQ(file->Item(0)->Name(), "FileQuit");
-  EXPECT_NE(std::dynamic_pointer_cast<fw::QuitMenuItem>(file->Item(0)), nullptr);
-  EXPECT_EQ(file->Item(0)->Shortcut(), "Cmd+Q");
-  EXPECT_EQ(file->Item(1)->Name(), "FileSave");
-  EXPECT_EQ(file->Item(1)->Value(), "Save");
-  EXPECT_EQ(file->Item(1)->Shortcut(), "Cmd+S");
-  const char* names[] = {"EditUndo", "EditSeparator1", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSeparator2", "EditSelectAll"};
-  const char* captions[] = {"&Undo", "-", "Cu&t", "&Copy", "&Paste", "&Delete", "-", "Select &All"};
-  const char* shortcuts[] = {"Cmd+Z", "", "Cmd+X", "Cmd+C", "Cmd+V", "", "", "Cmd+A"};
-  ASSERT_EQ(edit->Count(), 8u);
-  for (size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(edit->Item(i)->Name(), names[i]);
-    EXPECT_EQ(edit->Item(i)->Value(), captions[i]);
-    EXPECT_EQ(edit->Item(i)->Shortcut(), shortcuts[i]);
-    EXPECT_TRUE(edit->Item(i)->AutoEnabled());
+  std::vector<std::pair<std::string, std::shared_ptr<fw::MenuItem>>> walked;
+  for (size_t m = 0; m < bar->Count(); ++m) {
+    walked.emplace_back("", bar->Item(m));
+    for (size_t i = 0; i < bar->Item(m)->Count(); ++i) walked.emplace_back(bar->Item(m)->Name(), bar->Item(m)->Item(i));
   }
-  EXPECT_TRUE(edit->Item(1)->IsSeparator());
-  EXPECT_FALSE(edit->Item(1)->ShortcutSet());
-  EXPECT_TRUE(edit->Item(5)->ShortcutSet());
-  EXPECT_EQ(bar->Lookup("EditPaste"), edit->Item(4));
-  EXPECT_EQ(bar->Child("EditPaste"), nullptr);
+  ASSERT_EQ(walked.size(), std::size(kMenus));
 
   ReportCapture capture;
   auto w = OpenWindow();
-  EXPECT_EQ(w->FileQuit(), file->Item(0));
-  EXPECT_EQ(w->EditSelectAll(), edit->Item(7));
-  ASSERT_NE(w->MenuAction("FileSave"), nullptr);
-  EXPECT_EQ(w->MenuAction("FileSave")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-  EXPECT_EQ(w->MenuAction("FileQuit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
-  EXPECT_TRUE(w->MenuAction("EditClear")->shortcut().isEmpty());
-  // Save has a handler and Quit its own action; the Edit commands have no code.
+  for (size_t i = 0; i < walked.size(); ++i) {
+    const MenuEntry& e = kMenus[i];
+    const auto& [parent, item] = walked[i];
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(parent, e.parent);
+    EXPECT_EQ(item->Name(), e.name);
+    EXPECT_EQ(item->Value(), e.caption);
+    EXPECT_EQ(item->ShortcutSet(), e.shortcut != nullptr);
+    if (e.shortcut) { EXPECT_EQ(item->Shortcut(), e.shortcut); }
+    EXPECT_TRUE(item->AutoEnabled() && item->Visible());
+    EXPECT_EQ(std::dynamic_pointer_cast<fw::QuitMenuItem>(item) != nullptr, e.name == std::string("FileQuit"));
+    EXPECT_EQ(item->IsSeparator(), e.caption == std::string("-"));
+    // Only Save has a handler of the window; the command key is Ctrl here.
+    EXPECT_EQ(w->HasMenuHandler(e.name), e.name == std::string("FileSave"));
+    if (*e.parent && e.shortcut) {
+      QString key = QString::fromUtf8(e.shortcut).replace(QStringLiteral("Cmd+"), QStringLiteral("Ctrl+"));
+      EXPECT_EQ(w->MenuAction(e.name)->shortcut(), QKeySequence(key));
+    }
+  }
   EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled());
   EXPECT_TRUE(w->MenuAction("FileQuit")->isEnabled());
   EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled());
-  EXPECT_TRUE(w->HasMenuHandler("FileSave"));
-  EXPECT_FALSE(w->HasMenuHandler("EditCopy"));
   EXPECT_FALSE(w->HandleMenuCommand(*w->EditCopy()));
+  EXPECT_EQ(w->FileQuit(), bar->Item(0)->Item(0));
+  EXPECT_EQ(w->EditSelectAll(), bar->Item(1)->Item(7));
   // The window's handler takes the command in place of the item's own action.
   int runs = 0;
   w->AddMenuHandler("FileQuit", [&runs] { return ++runs > 0; });

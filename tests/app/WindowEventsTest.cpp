@@ -91,26 +91,19 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
     EXPECT_EQ(w->ma, expected->ma);
     EXPECT_EQ(w->mb, expected->mb);
     EXPECT_EQ(w->CVBackdrop->Graphics().DrawingColor(), fw::Color(0xFF000000u));
-    // The canvas shows the new picture.
+    // The canvas shows the new picture: its opaque pixels as they are.
     QTest::qWait(20);
     EXPECT_GT(w->QuorixCV()->PaintCount(), paintsBefore);
+    const QImage shown = w->QuorixCV()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(shown.size(), QSize(500, 500));
+    for (int y = 0; y < 500; y += 7)
+      for (int x = 0; x < 500; x += 7) {
+        const fw::Color c = w->CVBackdrop->RGBSurface().Pixel(x, y);
+        if (c.Transparency() == 0) {
+          ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFFu, c.value & 0xFFFFFFu) << x << "," << y;
+        }
+      }
   }
-}
-
-TEST_F(WindowEvents, TheCanvasImageMatchesThePicture) {
-  Click(w->QuorixPB5(), 3);
-  const QImage shown = w->QuorixCV()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-  ASSERT_EQ(shown.size(), QSize(500, 500));
-  // An opaque pixel of the picture is drawn as it is.
-  for (int y = 0; y < 500; y += 7)
-    for (int x = 0; x < 500; x += 7) {
-      const fw::Color c = w->CVBackdrop->RGBSurface().Pixel(x, y);
-      if (c.Transparency() != 0) continue;
-      const QRgb q = shown.pixel(x, y);
-      ASSERT_EQ(qRed(q), c.Red());
-      ASSERT_EQ(qGreen(q), c.Green());
-      ASSERT_EQ(qBlue(q), c.Blue());
-    }
 }
 
 TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
@@ -133,11 +126,8 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
   expected.Graphics().DrawRect(100, 120, 60, 60);
   EXPECT_TRUE(SamePixels(*w->CVBackdrop, expected));
   const fw::RGBSurface& s = w->CVBackdrop->RGBSurface();
-  EXPECT_EQ(s.Pixel(100, 120), red);
-  EXPECT_EQ(s.Pixel(159, 179), red);
-  EXPECT_NE(s.Pixel(160, 120), red);
-  EXPECT_NE(s.Pixel(101, 121), red);
-  EXPECT_NE(s.Pixel(100, 180), red);
+  EXPECT_TRUE(s.Pixel(100, 120) == red && s.Pixel(159, 179) == red);
+  EXPECT_TRUE(s.Pixel(160, 120) != red && s.Pixel(101, 121) != red && s.Pixel(100, 180) != red);
 
   // A release to the left gives a negative side, passed on as it is.
   QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(300, 300));
@@ -146,9 +136,7 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
   EXPECT_TRUE(SamePixels(*w->CVBackdrop, expected));
   EXPECT_EQ(w->xx, 300);
 
-  // No parameter changes, no render.
-  EXPECT_EQ(w->mn, 100);
-  EXPECT_EQ(w->ma, -1.0);
+  EXPECT_EQ(w->ma, -1.0);  // no render
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -158,8 +146,8 @@ TEST_F(WindowEvents, AfterARenderTheOutlineIsFullyTransparentBlack) {
   QTest::mousePress(cv, Qt::LeftButton, {}, QPoint(10, 10));
   QTest::mouseRelease(cv, Qt::LeftButton, {}, QPoint(50, 10));
   for (int i = 10; i < 50; ++i) {
-    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(i, 10), fw::Color(0xFF000000u));
-    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(10, i), fw::Color(0xFF000000u));
+    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(i, 10), fw::Color(0xFF000000u)) << i;
+    EXPECT_EQ(w->CVBackdrop->RGBSurface().Pixel(10, i), fw::Color(0xFF000000u)) << i;
   }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 #include "framework/core/Random.h"
@@ -10,71 +11,87 @@ namespace {
 
 using fw::Color;
 
-TEST(ColorSets, TablesAndTheirRepeats) {
-  EXPECT_EQ(colorsets::Set(0)[3], Color(0xFF000000u));
+constexpr uint32_t RGB(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+
+// The five sets, entry by entry: set 0 as colour words, sets 1 to 4 built
+// from red, green and blue, opaque.
+const std::array<std::array<uint32_t, 16>, 5> kSets = {{
+    {0x00000000, 0x000000FF, 0x00996633, 0xFF000000, 0x0000FFFF, 0x00555555, 0x00808080, 0x0000FF00,
+     0x00AAAAAA, 0x00FF00FF, 0x00FF8000, 0x00800080, 0x00FF0000, 0x00008080, 0x00FFFFFF, 0x00FFFF00},
+    {RGB(0, 91, 170), RGB(250, 190, 0), RGB(233, 71, 9), RGB(0, 133, 163), RGB(193, 0, 43), RGB(116, 83, 153),
+     RGB(244, 179, 194), RGB(250, 191, 20), RGB(248, 204, 220), RGB(187, 188, 191), RGB(136, 161, 79),
+     RGB(145, 54, 11), RGB(228, 94, 57), RGB(165, 154, 202), RGB(255, 222, 0), RGB(136, 161, 79)},
+    {RGB(196, 205, 207), RGB(220, 20, 60), RGB(235, 97, 59), RGB(0, 71, 171), RGB(70, 93, 170), RGB(70, 93, 170),
+     RGB(70, 93, 170), RGB(0, 137, 107), RGB(58, 180, 131), RGB(183, 82, 55), RGB(118, 91, 27),
+     RGB(162, 105, 168), RGB(213, 128, 234), RGB(47, 39, 37), RGB(87, 70, 45), RGB(121, 194, 102)},
+    {RGB(157, 204, 234), RGB(240, 242, 223), RGB(214, 163, 151), RGB(95, 148, 211), RGB(215, 105, 87),
+     RGB(99, 213, 126), RGB(247, 127, 116), RGB(70, 97, 137), RGB(50, 85, 31), RGB(50, 85, 31), RGB(110, 45, 37),
+     RGB(108, 155, 169), RGB(238, 81, 49), RGB(42, 60, 151), RGB(42, 43, 51), RGB(198, 214, 224)},
+    {RGB(157, 204, 234), RGB(240, 242, 223), RGB(214, 163, 151), RGB(95, 148, 211), RGB(215, 105, 87),
+     RGB(99, 213, 126), RGB(247, 127, 116), RGB(70, 97, 137), RGB(50, 85, 31), RGB(110, 45, 37),
+     RGB(108, 155, 169), RGB(238, 81, 49), RGB(42, 60, 51), RGB(42, 43, 51), RGB(198, 214, 224),
+     RGB(144, 225, 115)},
+}};
+
+TEST(ColorSets, EveryEntryOfTheFiveSets) {
+  ASSERT_EQ(colorsets::kSetCount, 5);
+  ASSERT_EQ(colorsets::kEntries, 16);
+  for (int set = 0; set < 5; ++set)
+    for (size_t i = 0; i < 16; ++i)
+      EXPECT_EQ(colorsets::Set(set)[i], Color(kSets[set][i])) << "set " << set << " entry " << i;
   EXPECT_EQ(colorsets::Set(4)[3], Color(0x005F94D3u));
-  EXPECT_EQ(colorsets::Set(3)[9], Color::RGB(50, 85, 31));
-  EXPECT_EQ(colorsets::Set(4)[9], Color::RGB(110, 45, 37));
-  EXPECT_EQ(colorsets::Set(3)[12], Color::RGB(238, 81, 49));
-  EXPECT_EQ(colorsets::Set(4)[12], Color::RGB(42, 60, 51));
-  EXPECT_EQ(colorsets::Set(3)[13], Color::RGB(42, 60, 151));
-  EXPECT_EQ(colorsets::Set(4)[15], Color::RGB(144, 225, 115));
-  EXPECT_EQ(colorsets::Set(1)[10], colorsets::Set(1)[15]);
-  EXPECT_EQ(colorsets::Set(2)[4], colorsets::Set(2)[5]);
-  EXPECT_EQ(colorsets::Set(2)[5], colorsets::Set(2)[6]);
-  EXPECT_EQ(colorsets::Set(3)[8], colorsets::Set(3)[9]);
-  // Set 4 is set 3 without the repeat at 9, one entry ahead from there.
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(colorsets::Set(4)[i], colorsets::Set(3)[i]) << i;
-  for (int i = 10; i < 12; ++i) EXPECT_EQ(colorsets::Set(4)[i - 1], colorsets::Set(3)[i]) << i;
-
-  for (int set = 0; set < colorsets::kSetCount; ++set)
-    for (int i = 0; i < colorsets::kEntries; ++i) {
-      const bool transparentEntry = set == 0 && i == 3;
-      EXPECT_EQ(colorsets::Set(set)[i].Transparency(), transparentEntry ? 255 : 0) << set << "/" << i;
-    }
+  EXPECT_EQ(Color::RGB(70, 93, 170), Color(RGB(70, 93, 170)));
 }
 
-TEST(ColorSets, ColorSetChangeMapsEveryOtherNumberToSetZero) {
+// Each draw takes one number r from 0 to 15 of the shared generator and
+// answers entry r of the chosen set; numbers other than 1 to 4 choose set 0.
+TEST(ColorSets, EachMethodAndColorSetChangeAnswerEntryRFromOneDraw) {
   TestWindow w;
-  for (int64_t n : {int64_t{0}, int64_t{-1}, int64_t{5}, int64_t{100}, INT64_MIN}) {
-    fw::System::Random().Seed(99);
-    const Color got = w.ColorSetChange(n);
-    fw::Random replica(99);
-    EXPECT_EQ(got, colorsets::Set(0)[static_cast<size_t>(replica.InRange(0, 15))]) << n;
-  }
-  for (int64_t n = 1; n <= 4; ++n) {
-    fw::System::Random().Seed(77);
-    const Color got = w.ColorSetChange(n);
-    fw::Random replica(77);
-    EXPECT_EQ(got, colorsets::Set(static_cast<int>(n))[static_cast<size_t>(replica.InRange(0, 15))]);
+  using Method = Color (MWModel::*)();
+  const Method methods[] = {&MWModel::RandomColor0, &MWModel::RandomColor1, &MWModel::RandomColor2,
+                            &MWModel::RandomColor3, &MWModel::RandomColor4};
+  for (uint64_t seed = 1; seed <= 40; ++seed) {
+    for (int64_t n : {int64_t{0}, int64_t{1}, int64_t{2}, int64_t{3}, int64_t{4}, int64_t{-1}, int64_t{5},
+                      int64_t{100}, INT64_MIN}) {
+      const size_t set = n >= 1 && n <= 4 ? static_cast<size_t>(n) : 0;
+      const size_t r = static_cast<size_t>(fw::Random(seed).InRange(0, 15));
+      fw::System::Random().Seed(seed);
+      EXPECT_EQ(w.ColorSetChange(n), Color(kSets[set][r])) << n << " seed " << seed;
+      // Exactly one draw: the next one is the replica's second.
+      fw::Random replica(seed);
+      replica.InRange(0, 15);
+      EXPECT_EQ(fw::System::Random().InRange(0, 15), replica.InRange(0, 15));
+      if (n >= 0 && n <= 4) {
+        fw::System::Random().Seed(seed);
+        EXPECT_EQ((w.*methods[n])(), Color(kSets[set][r]));
+      }
+    }
   }
 }
 
-TEST(ColorSets, RepeatedEntryComesUpInProportion) {
+TEST(ColorSets, ARepeatedEntryComesUpInProportion) {
   TestWindow w;
   fw::System::Random().Seed(2024);
-  const Color repeated = Color::RGB(70, 93, 170);
   int hits = 0;
   const int draws = 64000;
-  for (int i = 0; i < draws; ++i) hits += w.RandomColor2() == repeated;
+  for (int i = 0; i < draws; ++i) hits += w.RandomColor2() == Color(RGB(70, 93, 170));
   EXPECT_NEAR(static_cast<double>(hits) / draws, 3.0 / 16.0, 0.01);
 }
 
 TEST(RandomInRange, CoversBothBoundsAndNothingElse) {
   fw::Random r(3);
   std::set<int64_t> seen;
-  for (int i = 0; i < 2000; ++i) {
-    const int64_t v = r.InRange(0, 15);
-    ASSERT_GE(v, 0);
-    ASSERT_LE(v, 15);
-    seen.insert(v);
-  }
+  for (int i = 0; i < 2000; ++i) seen.insert(r.InRange(0, 15));
   EXPECT_EQ(seen.size(), 16u);
+  EXPECT_EQ(*seen.begin(), 0);
+  EXPECT_EQ(*seen.rbegin(), 15);
   EXPECT_EQ(r.InRange(4, 4), 4);
-  const int64_t swapped = r.InRange(9, 0);
-  EXPECT_TRUE(swapped >= 0 && swapped <= 9);
-  const int64_t wide = r.InRange(INT64_MIN, INT64_MAX);  // the full span must not divide by zero
-  (void)wide;
+  for (int i = 0; i < 100; ++i) ASSERT_LE(static_cast<uint64_t>(r.InRange(9, 0)), 9u);  // bounds swapped
+  // The full Int64 span: draws fall on both sides of zero.
+  int negative = 0;
+  for (int i = 0; i < 64; ++i) negative += r.InRange(INT64_MIN, INT64_MAX) < 0;
+  EXPECT_GT(negative, 8);
+  EXPECT_LT(negative, 56);
   EXPECT_EQ(&fw::System::Random(), &fw::System::Random());
 }
 
