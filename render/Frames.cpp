@@ -49,6 +49,7 @@ void Compute(const Job& job, fw::Picture& picture) {
   const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
   if (scratch.size() < size) scratch.resize(size);
   Engine::Shared().Render(job, scratch.data(), picture.Data(), [] { fw::RuntimeBackgroundTask(); });
+  picture.Changed();
 }
 
 void Show(MWModel& w) {

@@ -1,6 +1,7 @@
 #include "framework/core/Picture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "framework/core/Runtime.h"
@@ -13,11 +14,17 @@ int64_t ClampCoord(double v, int64_t limit) {
   if (v >= static_cast<double>(limit)) return limit;
   return static_cast<int64_t>(std::floor(v));
 }
+
+uint64_t NextSerial() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
 }  // namespace
 
 Picture::Picture(int64_t width, int64_t height)
     : width_(std::max<int64_t>(width, 0)),
       height_(std::max<int64_t>(height, 0)),
+      serial_(NextSerial()),
       pixels_(static_cast<size_t>(width_ * height_), colors::kTransparentBlack.value),
       graphics_(*this),
       surface_(*this) {}
@@ -38,6 +45,7 @@ void Graphics::Fill(double left, double top, double width, double height, Color 
   uint32_t* data = picture_.Data();
   for (int64_t y = y0; y < y1; ++y)
     std::fill(data + y * picture_.Width() + x0, data + y * picture_.Width() + x1, c.value);
+  picture_.Changed();
 }
 
 void Graphics::ClearRect(double left, double top, double width, double height) {
@@ -72,11 +80,13 @@ void Graphics::DrawPicture(const Picture& source, double left, double top) {
       picture_.Data()[ty * picture_.Width() + tx] = source.Data()[y * source.Width() + x];
     }
   }
+  picture_.Changed();
 }
 
 void RGBSurface::SetPixel(int64_t x, int64_t y, Color c) {
   if (!picture_.Contains(x, y)) return;
   picture_.Data()[y * picture_.Width() + x] = c.value;
+  picture_.Changed();
 }
 
 Color RGBSurface::Pixel(int64_t x, int64_t y) const {

@@ -70,13 +70,25 @@ class Picture {
   bool Contains(int64_t x, int64_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }
-  // Raw colour words, row-major; Width() * Height() of them.
+  // Raw colour words, row-major; Width() * Height() of them. Code that
+  // writes through Data() calls Changed() once it is done.
   uint32_t* Data() { return pixels_.data(); }
   const uint32_t* Data() const { return pixels_.data(); }
+
+  // Advances the change count. Every write through Graphics and RGBSurface
+  // does so itself.
+  void Changed() { ++changes_; }
+  // Together with Serial(), which no other picture of the process shares,
+  // the change count tells whether an image made from the pixels is still
+  // current.
+  uint64_t ChangeCount() const { return changes_; }
+  uint64_t Serial() const { return serial_; }
 
  private:
   int64_t width_;
   int64_t height_;
+  uint64_t serial_;
+  uint64_t changes_ = 0;
   std::vector<uint32_t> pixels_;
   fw::Graphics graphics_;
   fw::RGBSurface surface_;

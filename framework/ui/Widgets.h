@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/ui/Control.h"
+#include "framework/ui/DisplayImage.h"
 
 class QShortcut;
 
@@ -81,6 +82,7 @@ class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas
   bool allowFocusRing_ = true, allowFocus_ = false, allowTabs_ = false, doubleBuffer_ = false;
   bool pressClaimed_ = false;
   int paintCount_ = 0;
+  DisplayImage image_;
 };
 
 // The platform's push button. Action is raised when it is clicked.

@@ -320,7 +320,7 @@ void Window::PaintContent(QWidget* on) {
   p.fillRect(on->rect(), back);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (hasBackgroundColor_) p.fillRect(on->rect(), ToQColor(backgroundColor_));
-  if (backdrop_) p.drawImage(0, 0, ToQImage(*backdrop_));
+  if (backdrop_) p.drawImage(0, 0, backdropImage_.Of(*backdrop_));
 }
 
 void Window::BackgroundPressed(QMouseEvent* e) {

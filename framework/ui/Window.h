@@ -12,6 +12,7 @@
 #include "framework/core/Picture.h"
 #include "framework/core/PropertyRecord.h"
 #include "framework/ui/Control.h"
+#include "framework/ui/DisplayImage.h"
 #include "framework/ui/Menu.h"
 
 class QAction;
@@ -140,6 +141,7 @@ class Window : public QWidget {
   QWidget* content_;
   QMenuBar* nativeMenuBar_;
   std::shared_ptr<Picture> backdrop_;
+  DisplayImage backdropImage_;
   std::shared_ptr<fw::MenuBar> menuBar_;
   std::map<std::string, QAction*> menuActions_;
   std::map<std::string, std::function<bool()>> menuHandlers_;

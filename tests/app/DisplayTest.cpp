@@ -1,0 +1,114 @@
+// What the screen shows of a picture: after every kind of change the canvas
+// shows the new pixels, exactly as Qt draws the picture's ARGB image.
+#include <QPainter>
+#include <functional>
+#include <random>
+
+#include "framework/core/Random.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/DisplayImage.h"
+#include "framework/ui/Widgets.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+// Every transparency, with assorted colours.
+void FillWithEveryTransparency(fw::Picture& p, uint32_t seed) {
+  std::mt19937 random(seed);
+  for (int64_t i = 0; i < p.Width() * p.Height(); ++i)
+    p.Data()[i] = (static_cast<uint32_t>(i % 256) << 24) | (random() & 0xFFFFFFu);
+  p.Changed();
+}
+
+// The image drawn over an opaque background of noise.
+QImage Composite(const QImage& image) {
+  QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
+  std::mt19937 random(5);
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x) out.setPixel(x, y, 0xFF000000u | random());
+  QPainter(&out).drawImage(0, 0, image);
+  return out;
+}
+
+// What the canvas shows, over its own background colour.
+QImage Shown(fw::CanvasControl* canvas) {
+  return canvas->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The picture's ARGB image drawn over that colour.
+QImage Expected(fw::CanvasControl* canvas, const fw::Picture& p) {
+  QImage out(static_cast<int>(p.Width()), static_cast<int>(p.Height()), QImage::Format_ARGB32_Premultiplied);
+  out.fill(canvas->palette().color(canvas->backgroundRole()));
+  QPainter(&out).drawImage(0, 0, fw::ToQImage(p));
+  return out;
+}
+
+TEST(DisplayImage, DrawsAsTheArgbImageDrawsForEveryTransparency) {
+  // 7 wide: four pixels at a time and the rest one by one.
+  for (const bool opaque : {false, true}) {
+    SCOPED_TRACE(opaque ? "opaque" : "every transparency");
+    fw::Picture p(7, 40);
+    FillWithEveryTransparency(p, 1);
+    if (opaque) {
+      p.Graphics().SetDrawingColor(fw::Color(0x00336699u));
+      p.Graphics().FillRect(0, 0, 7, 40);
+      p.RGBSurface().SetPixel(6, 39, fw::Color(0x00FEDCBAu));
+    }
+    fw::DisplayImage display;
+    EXPECT_EQ(Composite(display.Of(p)), Composite(fw::ToQImage(p)));
+  }
+}
+
+TEST(DisplayImage, IsMadeAgainForAnotherPictureOfTheSameState) {
+  fw::DisplayImage display;
+  for (const uint32_t colour : {0x00FF0000u, 0x000000FFu}) {
+    // A new picture, with as many changes as the last one, possibly at the
+    // same address.
+    auto p = std::make_shared<fw::Picture>(4, 4);
+    p->Graphics().SetDrawingColor(fw::Color(colour));
+    p->Graphics().FillRect(0, 0, 4, 4);
+    EXPECT_EQ(display.Of(*p).pixel(2, 2), 0xFF000000u | colour);
+  }
+}
+
+class CanvasDisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fw::InstallYieldHook();
+    w = OpenWindow();
+  }
+  void TearDown() override { fw::SetBackgroundTaskHook({}); }
+  ReportCapture capture;
+  std::unique_ptr<MW> w;
+};
+
+TEST_F(CanvasDisplay, EveryChangeOfThePictureIsShownOnTheNextPaint) {
+  fw::Picture& p = *w->CVBackdrop;
+  fw::Graphics& g = p.Graphics();
+  fw::Picture stamp(30, 20);
+  FillWithEveryTransparency(stamp, 2);
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"SetPixel", [&] { p.RGBSurface().SetPixel(250, 250, fw::Color(0x00ABCDEFu)); }},
+      {"FillRect", [&] { g.SetDrawingColor(fw::Color(0x40123456u)); g.FillRect(10, 20, 100, 50); }},
+      {"ClearRect", [&] { g.ClearRect(40, 30, 20, 20); }},
+      {"DrawRect", [&] { g.SetDrawingColor(fw::Color(0x00FF8000u)); g.DrawRect(300, 300, 60, 60); }},
+      {"DrawPicture", [&] { g.DrawPicture(stamp, 400, 100); }},
+      {"render", [&] { fw::System::Random().Seed(3); w->QuorixPB0_Action(w->QuorixPB0()); }},
+      {"another render", [&] { fw::System::Random().Seed(4); w->QuorixPB5_Action(w->QuorixPB5()); }},
+      {"outline after a render", [&] { g.SetDrawingColor(fw::Color(0x00FFFFFFu)); g.DrawRect(0, 0, 500, 500); }},
+  };
+  FillWithEveryTransparency(p, 3);
+  fw::CanvasControl* canvas = w->QuorixCV();
+  ASSERT_EQ(Shown(canvas), Expected(canvas, p));
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    const QImage before = Shown(canvas);
+    change();
+    const QImage expected = Expected(canvas, p);
+    ASSERT_NE(before, expected);  // the change is visible at all
+    EXPECT_EQ(Shown(canvas), expected);
+  }
+  EXPECT_TRUE(capture.reports.empty());
+}
+
+}  // namespace
