@@ -228,8 +228,8 @@ TEST(EngineThreads, EveryGridSizeMatchesThePointByPointResult) {
           for (Path path : Paths()) {
             Engine::Shared().SetThreads(threads);
             Engine::Shared().SetPath(path);
-            std::vector<uint32_t> scratch(expected.size(), 0), picture(expected.size(), kUntouched);
-            Engine::Shared().Render(job, scratch.data(), picture.data());
+            std::vector<uint32_t> picture(expected.size(), kUntouched);
+            Engine::Shared().Render(job, picture.data());
             EXPECT_EQ(picture, expected) << size.width << "x" << size.height << " mn " << mn
                                          << (julia ? " julia " : " ") << threads << " threads";
           }
