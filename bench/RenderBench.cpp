@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 #include "framework/core/Random.h"
@@ -34,12 +35,12 @@ void Label(benchmark::State& state, bool julia) {
   }
 }
 
-// Renders with the engine; args: mn, mpixcel, threads (0 = all), and
-// optionally mw in tenths (default 4).
+// Renders with the engine; args: mn, mpixcel, threads (0 = all), mw in
+// tenths.
 template <void (MWModel::*Command)(fw::PushButton*), bool Julia>
 void BM_Fast(benchmark::State& state) {
   TestWindow w;
-  if (state.range(3) != 0) w.mw = static_cast<double>(state.range(3)) / 10.0;
+  w.mw = static_cast<double>(state.range(3)) / 10.0;
   auto& engine = render::Engine::Shared();
   engine.SetThreads(state.range(2) == 0 ? AllThreads() : static_cast<int>(state.range(2)));
   uint64_t steps = 0;
@@ -56,6 +57,24 @@ void BM_Fast(benchmark::State& state) {
   engine.SetThreads(AllThreads());
 }
 
+// A render on all threads after the engine has been idle for a while
+// (args: mn, pause in microseconds, 0 = straight after the previous
+// render); only the render itself is timed.
+void BM_AfterPause(benchmark::State& state) {
+  TestWindow w;
+  w.mn = state.range(0);
+  auto& engine = render::Engine::Shared();
+  engine.SetThreads(AllThreads());
+  const auto pause = std::chrono::microseconds(state.range(1));
+  for (auto _ : state) {
+    if (pause.count() > 0) std::this_thread::sleep_for(pause);
+    fw::System::Random().Seed(kSeed);
+    const auto start = std::chrono::steady_clock::now();
+    w.QuorixPB0_Action(nullptr);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+}
+
 template <void (*Literal)(MWModel&), bool Julia>
 void BM_Literal(benchmark::State& state) {
   TestWindow w;
@@ -69,16 +88,17 @@ void BM_Literal(benchmark::State& state) {
 }
 
 void FastArgs(benchmark::internal::Benchmark* b) {
-  b->Args({100, 500, 0, 0})->Args({1000, 500, 0, 0})->Args({1000, 2000, 0, 0});
+  b->Args({100, 500, 0, 40})->Args({1000, 500, 0, 40})->Args({1000, 2000, 0, 40});
   b->ArgNames({"mn", "mpixcel", "threads", "mw10"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 // One thread; the view at mw 1.7 is nearly all slow boundary points, so
 // its steps/s is the rate of the lane loop itself. All threads on that view
-// show how evenly slow work spreads.
+// show how evenly slow work spreads. At mw 0 every point is c = 0, inside
+// the set: the cost of settling points that never escape.
 void SingleThreadArgs(benchmark::internal::Benchmark* b) {
-  b->Args({100, 500, 1, 0})->Args({1000, 500, 1, 0})->Args({1000, 2000, 1, 0})->Args({1000, 500, 1, 17});
-  b->Args({1000, 500, 0, 17});
+  b->Args({100, 500, 1, 40})->Args({1000, 500, 1, 40})->Args({1000, 2000, 1, 40})->Args({1000, 500, 1, 17});
+  b->Args({1000, 500, 1, 0})->Args({1000, 500, 0, 17});
   b->ArgNames({"mn", "mpixcel", "threads", "mw10"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
@@ -95,10 +115,19 @@ void LiteralArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Fast<&MWModel::QuorixPB0_Action, false>)->Name("Quorix0/fast")->Apply(SingleThreadArgs);
 BENCHMARK(BM_Fast<&MWModel::QuorixPB5_Action, true>)
     ->Name("Julia0/fast")
-    ->Args({1000, 500, 1, 0})
+    ->Args({1000, 500, 1, 40})
     ->ArgNames({"mn", "mpixcel", "threads", "mw10"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_AfterPause)
+    ->Name("Quorix0/idle")
+    ->Args({100, 0})
+    ->Args({100, 5000})
+    ->Args({100, 20000})
+    ->ArgNames({"mn", "pause_us"})
+    ->Iterations(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 QUORIX_BENCH("Quorix0", QuorixPB0_Action, Quorix0, false)
 QUORIX_BENCH("Quorix1", QuorixPB1_Action, Quorix1, false)
 QUORIX_BENCH("Quorix2", QuorixPB2_Action, Quorix2, false)

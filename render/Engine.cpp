@@ -88,8 +88,8 @@ uint64_t RunScalarKernel(const Work& w) {
 }
 
 uint32_t EscapeColourOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
-  const Job& job = *static_cast<const Job*>(context);
-  return job.colouring.escape(k, zrNegative, ziNegative, job.palette).value;
+  const RenderBuffers& b = *static_cast<const RenderBuffers*>(context);
+  return b.colouring.escape(k, zrNegative, ziNegative, b.palette).value;
 }
 
 // Escape colours are tabulated for the first steps; later ones (only with
@@ -98,7 +98,109 @@ constexpr int64_t kTableSteps = 4096;
 
 // How long an idle worker keeps polling for the next render before it
 // sleeps: renders that follow each other closely then start at once.
-constexpr auto kSpin = std::chrono::microseconds(300);
+constexpr auto kSpin = std::chrono::milliseconds(10);
+
+// The gate of a render: generation << 32 | kOpen | joined workers.
+constexpr uint64_t kOpen = uint64_t{1} << 31;
+constexpr uint64_t kJoinedMask = kOpen - 1;
+
+// Polls until done() holds: spins briefly, then lets other threads have
+// the processor between polls.
+template <class Done>
+void SpinUntil(Done done) {
+  for (int polls = 0; !done();) {
+    if (++polls > 4096) std::this_thread::yield();
+    QUORIX_PAUSE();
+  }
+}
+
+void ClearPicture(const Job& job, uint32_t* picture) {
+  if (job.clearPicture && picture)
+    std::fill(picture, picture + static_cast<size_t>(job.width) * static_cast<size_t>(job.height),
+              fw::colors::kTransparentBlack.value);
+}
+
+// Packs the used columns and rows and the job's colours into b and
+// describes them in w, with the queue head at *head; false when there is
+// no point to compute.
+bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threads) {
+  if (job.mn < 0) return false;  // no step runs, so no pixel is written
+  b.colValue.clear();
+  b.colX.clear();
+  b.rowValue.clear();
+  b.rowOffset.clear();
+  for (int x = 0; x < job.width; ++x) {
+    if (job.columnUsed[static_cast<size_t>(x)]) {
+      b.colValue.push_back(job.columns[static_cast<size_t>(x)]);
+      b.colX.push_back(x);
+    }
+  }
+  for (int y = 0; y < job.height; ++y) {
+    if (job.rowUsed[static_cast<size_t>(y)]) {
+      b.rowValue.push_back(job.rows[static_cast<size_t>(y)]);
+      b.rowOffset.push_back(static_cast<int64_t>(y) * job.width);
+    }
+  }
+  if (b.colX.empty() || b.rowOffset.empty()) return false;
+  b.spans.clear();
+  for (size_t c = 0; c < b.colX.size();) {
+    size_t end = c + 1;
+    while (end < b.colX.size() && b.colX[end] == b.colX[end - 1] + 1) ++end;
+    b.spans.emplace_back(b.colX[c], b.colX[end - 1] + 1);
+    c = end;
+  }
+  const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
+  if (b.scratch.size() < size) b.scratch.resize(size);
+
+  // The escape colour of every early step, for every sign pair.
+  const int64_t tableSteps = job.mn < kTableSteps ? job.mn + 1 : kTableSteps;
+  b.escapeTable.resize(static_cast<size_t>(tableSteps) * 4);
+  bool usesSigns = false;
+  for (int64_t k = 0; k < tableSteps; ++k) {
+    uint32_t* entry = &b.escapeTable[static_cast<size_t>(k * 4)];
+    for (int s = 0; s < 4; ++s)
+      entry[s] = job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+    usesSigns = usesSigns || entry[1] != entry[0] || entry[2] != entry[0] || entry[3] != entry[0];
+  }
+  b.colouring = job.colouring;
+  b.palette = job.palette;
+
+  w.colValue = b.colValue.data();
+  w.rowValue = b.rowValue.data();
+  w.colX = b.colX.data();
+  w.rowOffset = b.rowOffset.data();
+  w.cols = static_cast<int64_t>(b.colX.size());
+  w.rows = static_cast<int64_t>(b.rowOffset.size());
+  w.points = w.cols * w.rows;
+  w.gridIsStart = job.gridIsStart;
+  w.cr = job.cr;
+  w.ci = job.ci;
+  w.bound = job.rule.bound;
+  w.mn = job.mn;
+  w.formula = job.rule.formula;
+  w.measure = job.rule.measure;
+  w.out = b.scratch.data();
+  w.escapeTable = b.escapeTable.data();
+  w.tableSteps = tableSteps;
+  w.escapeColour = &EscapeColourOf;
+  w.context = &b;
+  // Beyond the table the signs are always passed on.
+  w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
+  w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
+  *head = 0;
+  w.nextPoint = head;
+  w.batchDivisor = static_cast<int64_t>(threads) * 8;
+  return true;
+}
+
+// Copies used rows [first, end) from the scratch buffer into the picture.
+void CopyRowRange(const RenderBuffers& b, uint32_t* picture, int64_t first, int64_t end) {
+  for (int64_t r = first; r < end; ++r) {
+    const int64_t line = b.rowOffset[static_cast<size_t>(r)];
+    for (const auto& [from, to] : b.spans)
+      std::copy(b.scratch.data() + line + from, b.scratch.data() + line + to, picture + line + from);
+  }
+}
 
 }  // namespace
 
@@ -150,168 +252,139 @@ bool Engine::VectorAvailable() {
 }
 
 void Engine::StartWorkers(int count) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = false;
-  }
+  stopping_ = false;
   workers_.reserve(static_cast<size_t>(count));
   const uint64_t seen = generation_.load();
   for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
 }
 
 void Engine::StopWorkers() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
-  wake_.notify_all();
+  if (workers_.empty()) return;
+  stopping_ = true;
+  generation_.fetch_add(1);
+  Signal();
   for (auto& t : workers_) t.join();
   workers_.clear();
 }
 
-void Engine::CopyRows() {
-  if (!picture_) return;
-  const int64_t rows = static_cast<int64_t>(rowOffset_.size());
-  for (;;) {
-    const int64_t first = nextRow_.fetch_add(8, std::memory_order_relaxed);
-    if (first >= rows) return;
-    const int64_t end = std::min(rows, first + 8);
-    for (int64_t r = first; r < end; ++r) {
-      const int64_t line = rowOffset_[static_cast<size_t>(r)];
-      for (const auto& [from, to] : spans_)
-        std::copy(scratch_ + line + from, scratch_ + line + to, picture_ + line + from);
-    }
+void Engine::Signal() {
+  signal_.fetch_add(1);
+  signal_.notify_all();
+}
+
+void Engine::Wake() {
+  if (sleepers_.load() > 0) Signal();
+}
+
+uint64_t Engine::AwaitGeneration(uint64_t seen) {
+  auto spinUntil = std::chrono::steady_clock::now() + kSpin;
+  for (int polls = 1;; ++polls) {
+    const uint64_t g = generation_.load(std::memory_order_acquire);
+    if (g != seen) return g;
+    QUORIX_PAUSE();
+    if (polls % 64 != 0) continue;
+    // Other programs may want this processor more than an idle poll does.
+    std::this_thread::yield();
+    if (std::chrono::steady_clock::now() < spinUntil) continue;
+    // Sleep until a render is published or announced. A publisher that
+    // misses the count below has stored its generation before we read it.
+    sleepers_.fetch_add(1);
+    const uint32_t signal = signal_.load();
+    if (generation_.load() == seen) signal_.wait(signal);
+    sleepers_.fetch_sub(1);
+    spinUntil = std::chrono::steady_clock::now() + kSpin;
   }
 }
 
-uint64_t Engine::RunKernel() {
-  return vector_ ? RunVectorKernel(*work_) : RunScalarKernel(*work_);
+void Engine::CopyRows() {
+  if (!picture_) return;
+  const int64_t rows = static_cast<int64_t>(buffers_.rowOffset.size());
+  for (;;) {
+    const int64_t first = nextRow_.fetch_add(8, std::memory_order_relaxed);
+    if (first >= rows) return;
+    CopyRowRange(buffers_, picture_, first, std::min(rows, first + 8));
+  }
+}
+
+uint64_t Engine::RunKernel(const Work& w) const {
+  return vector_ ? RunVectorKernel(w) : RunScalarKernel(w);
 }
 
 void Engine::WorkerLoop(uint64_t seen) {
   for (;;) {
-    // Poll for a while, then sleep until the next render or the stop.
-    const auto spinUntil = std::chrono::steady_clock::now() + kSpin;
-    int polls = 0;
-    while (generation_.load(std::memory_order_acquire) == seen) {
-      QUORIX_PAUSE();
-      if (++polls % 64 == 0) {
-        if (std::chrono::steady_clock::now() > spinUntil) break;
-        std::this_thread::yield();
-      }
-    }
-    if (generation_.load(std::memory_order_acquire) == seen) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      sleepers_.fetch_add(1);
-      wake_.wait(lock, [&] { return stopping_ || generation_.load() != seen; });
-      sleepers_.fetch_sub(1);
-      if (stopping_) return;
-    }
-    seen = generation_.load(std::memory_order_acquire);
-    steps_.fetch_add(RunKernel(), std::memory_order_relaxed);
-    computing_.fetch_sub(1, std::memory_order_acq_rel);
-    for (int polls = 0; computing_.load(std::memory_order_acquire) != 0;) {
-      if (++polls > 4096) std::this_thread::yield();
-      QUORIX_PAUSE();
-    }
+    const uint64_t g = AwaitGeneration(seen);
+    if (stopping_) return;
+    seen = g;
+    // Join the render unless its caller has already closed it (or moved on
+    // to the next one).
+    uint64_t gate = gate_.load(std::memory_order_acquire);
+    bool joined = false;
+    while (!joined && (gate >> 32) == (g & 0xFFFFFFFFu) && (gate & kOpen) != 0)
+      joined = gate_.compare_exchange_weak(gate, gate + 1, std::memory_order_acq_rel,
+                                           std::memory_order_acquire);
+    if (!joined) continue;
+    steps_.fetch_add(RunKernel(*work_), std::memory_order_relaxed);
+    computed_.fetch_add(1, std::memory_order_release);
+    SpinUntil([&] { return copyGeneration_.load(std::memory_order_acquire) == g; });
     CopyRows();
-    running_.fetch_sub(1, std::memory_order_acq_rel);
+    finished_.fetch_add(1, std::memory_order_release);
   }
 }
 
-void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
-                    const std::function<void()>& waitHook) {
+void Engine::RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers) {
+  ClearPicture(job, picture);
+  Work w;
+  int64_t head = 0;
   lastSteps_ = 0;
-  if (job.mn < 0) return;  // no step runs, so no pixel is written
+  if (!Prepare(job, buffers, w, &head, 1)) return;
+  const bool vector = path_ != Path::Scalar && VectorAvailable();
+  lastSteps_ = vector ? RunVectorKernel(w) : RunScalarKernel(w);
+  if (picture) CopyRowRange(buffers, picture, 0, w.rows);
+}
 
-  // The used columns and rows, packed.
-  colValue_.clear();
-  colX_.clear();
-  rowValue_.clear();
-  rowOffset_.clear();
-  for (int x = 0; x < job.width; ++x) {
-    if (job.columnUsed[static_cast<size_t>(x)]) {
-      colValue_.push_back(job.columns[static_cast<size_t>(x)]);
-      colX_.push_back(x);
-    }
+void Engine::Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook) {
+  if (busy_.exchange(true, std::memory_order_acquire)) {
+    // Another render runs (this one comes from its wait hook, say): this
+    // one runs here alone, in buffers of its own.
+    RenderBuffers own;
+    RenderAlone(job, picture, own);
+    return;
   }
-  for (int y = 0; y < job.height; ++y) {
-    if (job.rowUsed[static_cast<size_t>(y)]) {
-      rowValue_.push_back(job.rows[static_cast<size_t>(y)]);
-      rowOffset_.push_back(static_cast<int64_t>(y) * job.width);
-    }
-  }
-  if (colX_.empty() || rowOffset_.empty()) return;
-  spans_.clear();
-  for (size_t c = 0; c < colX_.size();) {
-    size_t end = c + 1;
-    while (end < colX_.size() && colX_[end] == colX_[end - 1] + 1) ++end;
-    spans_.emplace_back(colX_[c], colX_[end - 1] + 1);
-    c = end;
-  }
-
-  // The escape colour of every early step, for every sign pair.
-  const int64_t tableSteps = std::min<int64_t>(job.mn + 1, kTableSteps);
-  escapeTable_.resize(static_cast<size_t>(tableSteps) * 4);
-  bool usesSigns = false;
-  for (int64_t k = 0; k < tableSteps; ++k) {
-    uint32_t* entry = &escapeTable_[static_cast<size_t>(k * 4)];
-    for (int s = 0; s < 4; ++s)
-      entry[s] = job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
-    usesSigns = usesSigns || entry[1] != entry[0] || entry[2] != entry[0] || entry[3] != entry[0];
+  struct Release {
+    std::atomic<bool>& busy;
+    ~Release() { busy.store(false, std::memory_order_release); }
+  } release{busy_};
+  if (workers_.empty()) {
+    RenderAlone(job, picture, buffers_);
+    return;
   }
 
   Work w;
-  w.colValue = colValue_.data();
-  w.rowValue = rowValue_.data();
-  w.colX = colX_.data();
-  w.rowOffset = rowOffset_.data();
-  w.cols = static_cast<int64_t>(colX_.size());
-  w.rows = static_cast<int64_t>(rowOffset_.size());
-  w.points = w.cols * w.rows;
-  w.gridIsStart = job.gridIsStart;
-  w.cr = job.cr;
-  w.ci = job.ci;
-  w.bound = job.rule.bound;
-  w.mn = job.mn;
-  w.formula = job.rule.formula;
-  w.measure = job.rule.measure;
-  w.out = scratch;
-  w.escapeTable = escapeTable_.data();
-  w.tableSteps = tableSteps;
-  w.escapeColour = &EscapeColourOf;
-  w.context = &job;
-  // Beyond the table the signs are always passed on.
-  w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
-  w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
-  nextPoint_.head = 0;
-  w.nextPoint = &nextPoint_.head;
-  w.batchDivisor = static_cast<int64_t>(workers_.size() + 1) * 8;
-
+  lastSteps_ = 0;
+  if (!Prepare(job, buffers_, w, &nextPoint_.head, Threads())) {
+    ClearPicture(job, picture);
+    return;
+  }
   work_ = &w;
   vector_ = path_ != Path::Scalar && VectorAvailable();
-  scratch_ = scratch;
   picture_ = picture;
   nextRow_.store(0, std::memory_order_relaxed);
   steps_.store(0, std::memory_order_relaxed);
-  const int workers = static_cast<int>(workers_.size());
-  computing_.store(workers + 1, std::memory_order_relaxed);
-  running_.store(workers, std::memory_order_relaxed);
-  if (workers > 0) {
-    generation_.fetch_add(1);
-    if (sleepers_.load() > 0) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      wake_.notify_all();
-    }
-  }
-  uint64_t steps = RunKernel();
-  computing_.fetch_sub(1, std::memory_order_acq_rel);
-  // The queue is empty; wait for the points still in the workers' hands.
-  // Spin briefly, then give the processor to the workers if they share it
-  // with other programs.
+  computed_.store(0, std::memory_order_relaxed);
+  finished_.store(0, std::memory_order_relaxed);
+  const uint64_t g = generation_.load(std::memory_order_relaxed) + 1;
+  gate_.store((g << 32) | kOpen, std::memory_order_release);
+  generation_.store(g);
+  if (sleepers_.load() > 0) Signal();
+
+  // The workers start on the points while this thread clears.
+  ClearPicture(job, picture);
+  uint64_t steps = RunKernel(w);
+  // The queue is empty: no worker joins any more; wait for those that did.
+  const int joined = static_cast<int>(gate_.fetch_and(~kOpen, std::memory_order_acq_rel) & kJoinedMask);
   auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
   std::exception_ptr failure;
-  for (int polls = 0; computing_.load(std::memory_order_acquire) != 0;) {
+  for (int polls = 0; computed_.load(std::memory_order_acquire) != joined;) {
     if (++polls > 4096) std::this_thread::yield();
     QUORIX_PAUSE();
     if (waitHook && !failure && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
@@ -325,14 +398,11 @@ void Engine::Render(const Job& job, uint32_t* scratch, uint32_t* picture,
       nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
     }
   }
+  copyGeneration_.store(g, std::memory_order_release);
   CopyRows();
-  for (int polls = 0; running_.load(std::memory_order_acquire) != 0;) {
-    if (++polls > 4096) std::this_thread::yield();
-    QUORIX_PAUSE();
-  }
+  SpinUntil([&] { return finished_.load(std::memory_order_acquire) == joined; });
   lastSteps_ = steps + steps_.load(std::memory_order_relaxed);
   work_ = nullptr;
-  scratch_ = nullptr;
   picture_ = nullptr;
   if (failure) std::rethrow_exception(failure);
 }

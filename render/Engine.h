@@ -1,9 +1,7 @@
 #pragma once
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -54,11 +52,27 @@ struct Job {
   int width = 0, height = 0;
   std::vector<double> columns, rows;
   std::vector<uint8_t> columnUsed, rowUsed;
+  // The whole picture becomes fully transparent black before anything
+  // else (and before the first wait hook), whatever the grid.
+  bool clearPicture = false;
 };
 
 enum class Path { Auto, Scalar, Vector };
 
 struct Work;
+
+// The buffers of one render, reused from render to render.
+struct RenderBuffers {
+  std::vector<double> colValue, rowValue;
+  std::vector<int64_t> colX, rowOffset;
+  std::vector<std::pair<int64_t, int64_t>> spans;  // runs of used columns
+  std::vector<uint32_t> escapeTable;
+  std::vector<uint32_t> scratch;
+  // Copies of the job's colours, for escape steps beyond the table: the
+  // job itself may change while the render waits.
+  Colouring colouring;
+  Palette palette{};
+};
 
 class Engine {
  public:
@@ -70,18 +84,25 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  // Renders the job. The threads write the colours into scratch (width *
-  // height colour words, row-major) and, once all points are done, copy the
-  // used (column, row) pairs into picture (same layout; may be null). While
-  // the calling thread waits for the workers to compute it calls waitHook
-  // now and then (if set); the picture is not touched before the hook's
-  // last call. Allocates nothing once its buffers have grown to the job's
-  // size.
-  void Render(const Job& job, uint32_t* scratch, uint32_t* picture,
-              const std::function<void()>& waitHook = {});
+  // Renders the job into picture (width * height colour words, row-major;
+  // may be null). The threads compute into a scratch buffer and, once all
+  // points are done, copy the used (column, row) pairs into the picture.
+  // While the calling thread waits for the workers it calls waitHook now
+  // and then (if set); the picture is not touched between the clearing and
+  // the hook's last call. Everything the render needs is taken from the job
+  // before the hook is first called. A render started while another one
+  // runs (from its wait hook, or from another thread) runs on the calling
+  // thread alone. Allocates nothing once its buffers have grown to the
+  // job's size.
+  void Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook = {});
+
+  // A render is coming: sleeping workers start waking now, while the
+  // caller prepares it. Optional; Render does not wait for them either way.
+  void Wake();
 
   int Threads() const { return static_cast<int>(workers_.size()) + 1; }
-  // Changes the number of threads (1 = the calling thread alone).
+  // Changes the number of threads (1 = the calling thread alone). Not
+  // while a render runs.
   void SetThreads(int threads);
 
   // Forces a path (tests); Vector falls back to Scalar where the processor
@@ -98,33 +119,39 @@ class Engine {
   void StartWorkers(int count);
   void StopWorkers();
   void WorkerLoop(uint64_t seen);
-  uint64_t RunKernel();
-  // After every thread has computed: copies the used rows into the picture.
+  // Waits until the generation differs from seen; returns it.
+  uint64_t AwaitGeneration(uint64_t seen);
+  void Signal();
+  // The render on the calling thread alone, in its own buffers.
+  void RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers);
+  uint64_t RunKernel(const Work& w) const;
+  // Once every point is done: copies the used rows into the picture.
   void CopyRows();
 
   std::vector<std::thread> workers_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::atomic<uint64_t> generation_{0};
-  std::atomic<int> sleepers_{0};
-  std::atomic<int> running_{0};    // workers not yet done with the render
-  std::atomic<int> computing_{0};  // threads (the caller included) still computing
-  std::atomic<int64_t> nextRow_{0};
-  bool stopping_ = false;
+  std::atomic<bool> stopping_{false};
+  std::atomic<bool> busy_{false};  // a shared render runs
 
-  // The current render, read by the workers between a generation change
-  // and their running_ decrement.
-  const Work* work_ = nullptr;
-  bool vector_ = false;
+  // A render is published by a new generation; workers join it through the
+  // gate (generation in the high half, an open flag and the count of
+  // joined workers in the low half) until the caller has no more work to
+  // hand out and closes it. The caller waits only for the workers that
+  // joined, never for one that still sleeps.
+  std::atomic<uint64_t> generation_{0};
+  std::atomic<uint64_t> gate_{0};
+  std::atomic<int> computed_{0};  // joined workers done computing
+  std::atomic<uint64_t> copyGeneration_{0};  // the copy may start
+  std::atomic<int> finished_{0};  // joined workers done copying
+  std::atomic<uint32_t> signal_{0};  // sleeping workers wait on this
+  std::atomic<int> sleepers_{0};
+  std::atomic<int64_t> nextRow_{0};
   std::atomic<uint64_t> steps_{0};
 
-  // Buffers reused from render to render.
-  std::vector<double> colValue_, rowValue_;
-  std::vector<int64_t> colX_, rowOffset_;
-  std::vector<std::pair<int64_t, int64_t>> spans_;  // runs of used columns
-  const uint32_t* scratch_ = nullptr;
+  // The current render, read by the workers that joined it.
+  const Work* work_ = nullptr;
+  bool vector_ = false;
   uint32_t* picture_ = nullptr;
-  std::vector<uint32_t> escapeTable_;
+  RenderBuffers buffers_;
   // The queue head, on a cache line of its own: the threads that poll the
   // flags above must not slow down the threads taking points.
   struct alignas(64) QueueHead {

@@ -1,7 +1,6 @@
 #include "render/Frames.h"
 
 #include <array>
-#include <vector>
 
 #include "framework/core/Random.h"
 #include "framework/core/Runtime.h"
@@ -31,24 +30,25 @@ Palette DrawPalette(MWModel& w) {
 fw::Picture& Backdrop(MWModel& w) { return fw::Deref(w.CVBackdrop, "CVBackdrop"); }
 
 // The clearing step: every command leaves the drawing colour at fully
-// transparent black and the whole picture transparent.
-void Clear(MWModel& w) {
+// transparent black and the whole picture transparent. The engine clears
+// the picture's words itself at the start of the render, while its
+// workers already compute.
+void Clear(MWModel& w, Job& job) {
   Backdrop(w).Graphics().SetDrawingColor(fw::colors::kTransparentBlack);
-  fw::Picture& picture = Backdrop(w);
-  picture.Graphics().ClearRect(0, 0, static_cast<double>(picture.Width()),
-                               static_cast<double>(picture.Height()));
+  job.clearPicture = true;
 }
 
-// Runs the job on the shared engine and puts the result into the picture.
-// The engine computes into a scratch buffer and copies into the picture
-// only at the end, so a repaint that the cooperative yield lets through
-// while the workers run never reads a word being written. Called on the
-// user-interface thread only; the buffer is reused.
+// Runs the job on the shared engine, which puts the result into the
+// picture only once every point is done, so a repaint that the cooperative
+// yield lets through while the workers run never reads a word being
+// written.
 void Compute(const Job& job, fw::Picture& picture) {
-  static std::vector<uint32_t> scratch;
-  const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
-  if (scratch.size() < size) scratch.resize(size);
-  Engine::Shared().Render(job, scratch.data(), picture.Data(), [] { fw::RuntimeBackgroundTask(); });
+  // The engine writes the picture's words directly: the clear comes before
+  // the first wait hook, the colours after the last one.
+  Engine::Shared().Render(job, picture.Data(), [&picture] {
+    picture.Changed();
+    fw::RuntimeBackgroundTask();
+  });
   picture.Changed();
 }
 
@@ -58,7 +58,9 @@ void Show(MWModel& w) {
 }
 
 // The job of the render now running; its buffers are reused from render to
-// render (user-interface thread only).
+// render (user-interface thread only). The engine takes what it needs from
+// the job before its wait hook first runs, so a render started from that
+// hook may reuse it.
 Job& ReusedJob() {
   static Job job;
   return job;
@@ -102,12 +104,13 @@ int64_t LastWhere(int64_t lo, int64_t hi, Pred pred) {
 const JuliaConstant& JuliaConstantAt(int64_t k) { return kJuliaConstants.at(static_cast<size_t>(k)); }
 
 void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command) {
+  Engine::Shared().Wake();
   Job& job = ReusedJob();
   job.rule = command.rule;
   job.colouring = command.colouring;
   job.gridIsStart = false;
   job.palette = DrawPalette(w);
-  Clear(w);
+  Clear(w, job);
 
   // The cooperative yield lets no user input through, so the parameters
   // cannot change while the render runs: read them once.
@@ -143,6 +146,7 @@ void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command) {
 }
 
 void RunJuliaFrame(MWModel& w, const JuliaCommand& command) {
+  Engine::Shared().Wake();
   const JuliaConstant& c = JuliaConstantAt(fw::System::Random().InRange(0, 9));
   Job& job = ReusedJob();
   job.rule = command.rule;
@@ -151,7 +155,7 @@ void RunJuliaFrame(MWModel& w, const JuliaCommand& command) {
   job.cr = c.re;
   job.ci = c.im;
   job.palette = DrawPalette(w);
-  Clear(w);
+  Clear(w, job);
 
   const int64_t n = w.mpixcel;
   job.mn = w.mn;

@@ -2,7 +2,9 @@
 // from the shared queue in batches. A first pass runs each batch in groups
 // of 12 points (three interleaved vectors, enough to hide the latency of
 // one step) for up to 64 steps, which settles most points outside the set
-// without any per-lane bookkeeping. The points it leaves go on, from
+// without any per-lane bookkeeping, and those inside that repeat a value
+// soon (every eighth step z is compared with its value at the last power
+// of two). The points it leaves go on, from
 // where they stopped, in a lane-refill loop: each lane whose point finishes
 // (escaped, reached the limit, or caught in an exact cycle) writes its
 // colour and takes the next point at once, so no lane idles while slow
@@ -31,6 +33,8 @@ constexpr int kLoopLanes = kLoopVectors * 4;
 constexpr int64_t kSettleSteps = 64;
 constexpr int64_t kSettleAll = 128;
 constexpr int kStragglers = 2;
+// Every this many steps the first pass tests for repeats of z.
+constexpr int64_t kSettleRepeatPeriod = 8;
 // Every this many steps the lanes may save z for the cycle test (and the
 // loop looks at the lanes even when none has finished).
 constexpr int64_t kCheckpointPeriod = 64;
@@ -131,20 +135,24 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
       }
     }
     V4 er[kVectors], ei[kVectors];  // z where the lane escaped (with Signs)
-    M4 alive[kVectors];   // all ones while the lane has not escaped
+    M4 alive[kVectors];   // all ones while the lane has neither escaped nor repeated
     M4 count[kVectors];   // steps the lane took without escaping
+    V4 sr[kVectors], si[kVectors];  // z at the last power-of-two step
     for (int v = 0; v < kVectors; ++v) {
       rr[v] = zr[v] * zr[v];
       ii[v] = zi[v] * zi[v];
       er[v] = ei[v] = Splat(0.0);
       alive[v] = M4{-1, -1, -1, -1};
       count[v] = M4{0, 0, 0, 0};
+      sr[v] = zr[v];
+      si[v] = zi[v];
     }
     // Run until every lane has escaped, or the few that have not are left
     // to the lanes of the second loop.
     int64_t taken = 0;
     const unsigned realLanes = (1u << n) - 1;  // not the padding
     unsigned runningBits = realLanes;
+    unsigned repeatedBits = 0;  // lanes in an exact cycle: they never escape
     while (taken < limit && __builtin_popcount(runningBits) > kStragglers) {
       runningBits = 0;
       for (int v = 0; v < kVectors; ++v) {
@@ -162,8 +170,25 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
         runningBits |= static_cast<unsigned>(MaskOf(alive[v])) << (4 * v);
       }
       ++taken;
+      if (taken % kSettleRepeatPeriod == 0) {
+        // z's next value depends on z's bits alone: a lane whose z repeats
+        // runs through values already tested, none of which escaped.
+        const bool save = (taken & (taken - 1)) == 0;
+        for (int v = 0; v < kVectors; ++v) {
+          const M4 same = SameBits(BitsOf(zr[v]), BitsOf(sr[v])) & SameBits(BitsOf(zi[v]), BitsOf(si[v])) & alive[v];
+          alive[v] = (M4)_mm256_andnot_si256((__m256i)same, (__m256i)alive[v]);
+          const unsigned bits = static_cast<unsigned>(MaskOf(same)) << (4 * v);
+          repeatedBits |= bits;
+          runningBits &= ~bits;
+          if (save) {
+            sr[v] = zr[v];
+            si[v] = zi[v];
+          }
+        }
+      }
       runningBits &= realLanes;
     }
+    repeatedBits &= realLanes;
     for (int v = 0; v < kVectors; ++v) {
       Store(escR + 4 * v, Signs ? er[v] : zr[v]);
       Store(escI + 4 * v, Signs ? ei[v] : zi[v]);
@@ -176,7 +201,7 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
     uint64_t groupSteps = 0;
     uint32_t* const out = w.out;
     // The escaped lanes: escape step k is the count of steps before.
-    for (unsigned bits = realLanes & ~runningBits; bits != 0; bits &= bits - 1) {
+    for (unsigned bits = realLanes & ~runningBits & ~repeatedBits; bits != 0; bits &= bits - 1) {
       const int lane = __builtin_ctz(bits);
       const int64_t k = escK[lane];
       uint32_t colour;
@@ -187,7 +212,12 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
       out[offset[lane]] = colour;
       groupSteps += static_cast<uint64_t>(k) + 1;
     }
-    if (taken == w.mn + 1) {
+    for (unsigned bits = repeatedBits; bits != 0; bits &= bits - 1) {
+      const int lane = __builtin_ctz(bits);
+      out[offset[lane]] = w.lastStepColour;
+      groupSteps += static_cast<uint64_t>(escK[lane]);
+    }
+    if (taken > w.mn) {  // all mn + 1 steps taken
       for (unsigned bits = runningBits; bits != 0; bits &= bits - 1) {
         out[offset[__builtin_ctz(bits)]] = w.lastStepColour;
         groupSteps += static_cast<uint64_t>(taken);
@@ -269,7 +299,7 @@ struct Lanes {
   int64_t offset[kLoopLanes];      // pixel of the lane's point; -1 when idle
   int64_t start[kLoopLanes];       // the clock when the point entered the lane
   int64_t saveAge[kLoopLanes];     // steps after which the lane saves z next
-  int64_t limitAt[kLoopLanes];     // clock at which the point has taken mn + 1 steps
+  int64_t limitAt[kLoopLanes];     // clock at which the point has taken mn + 1 steps (or kNever)
 };
 
 template <Formula F, Measure M>
@@ -296,7 +326,9 @@ uint64_t Kernel(const Work& w) {
     L.offset[lane] = s.offset;
     L.start[lane] = clock - s.taken;
     L.saveAge[lane] = 0;
-    L.limitAt[lane] = got ? L.start[lane] + w.mn + 1 : kNever;
+    // The steps left, mn - taken + 1, may reach past the clock's range.
+    const int64_t left = w.mn - s.taken;
+    L.limitAt[lane] = got && left < kNever - clock ? clock + left + 1 : kNever;
     nextLimit = Min(nextLimit, L.limitAt[lane]);
     return got;
   };

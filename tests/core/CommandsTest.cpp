@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -123,7 +124,7 @@ std::string ViewName(const View& v) {
 
 // Views of the Mandelbrot-type frame: defaults, odd limits and grids, grids
 // larger than the picture, deep views at mn 1000 where most points cycle,
-// and values outside the panel's ranges.
+// and values outside the panel's ranges up to the largest Int64 limit.
 const View kMandelbrotViews[] = {
     {100, 4.0, 500, 0, 0, false},  {11, 4.0, 500, 2, 0, false},   {0, 4.0, 500, 1, 0, false},
     {50, 4.0, 251, 3, 0, false},   {40, 4.0, 1001, 4, 0, false},  {30, 3.0, 2000, 0, 0, false},
@@ -131,6 +132,8 @@ const View kMandelbrotViews[] = {
     {25, 0.0, 500, 2, 0, false},   {101, 4.0, 250, 1, 0, false},  {1000, 0.3, 120, 0, 0, false},
     {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},  {1000, 4.0, 500, 4, 0, true},
     {999, 0.3, 251, 2, 0, true},
+    // The largest limits, on grids whose every point escapes at step 0.
+    {INT64_MAX, 40.0, 3, 0, 0, false},  {INT64_MAX - 1, 40.0, 1, 1, 0, false},
 };
 
 // Views of the Julia frame (mpixcel is the grid's half-width N).

@@ -3,7 +3,9 @@
 // result, and the same picture whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -89,29 +91,38 @@ TEST(EngineGrouping, BothPathsAgreeOnManyPoints) {
 }
 
 // Interior points repeat exactly after a while: the engine stops them early
-// and still gives the literal loops' picture.
+// and still gives the literal loops' picture. Near the centre of the main
+// cardioid z settles within a few hundred steps; at mw 0 every point is
+// c = 0 and z stays 0, which the first pass must see at once.
 TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
   PathGuard guard;
-  for (Path path : Paths()) {
-    Engine::Shared().SetPath(path);
-    TestWindow fast, slow;
-    for (TestWindow* w : {&fast, &slow}) {
-      w->mn = 1001;  // odd: a point that never escapes ends with palette(7)
-      w->mw = 0.3;   // |c| < 1/4: all inside the main cardioid
-      w->mpixcel = 100;
+  struct Case {
+    double mw;
+    uint64_t maxStepsPerPoint;  // without the cycle test each takes 1002
+  };
+  for (const Case& c : {Case{0.3, 1002 / 4}, Case{0.0, 16}}) {
+    for (Path path : Paths()) {
+      SCOPED_TRACE(testing::Message() << "mw " << c.mw << " path " << static_cast<int>(path));
+      Engine::Shared().SetPath(path);
+      TestWindow fast, slow;
+      for (TestWindow* w : {&fast, &slow}) {
+        w->mn = 1001;  // odd: a point that never escapes ends with palette(7)
+        w->mw = c.mw;  // |c| < 1/4: all inside the main cardioid
+        w->mpixcel = 100;
+      }
+      fw::System::Random().Seed(3);
+      fast.QuorixPB0_Action(nullptr);
+      const uint64_t steps = Engine::Shared().LastSteps();
+      fw::System::Random().Seed(3);
+      oracle::Quorix0(slow);
+      EXPECT_EQ(std::memcmp(fast.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
+      // All 101 x 101 grid points lie in the picture (columns 0..100, rows
+      // 200..300).
+      EXPECT_GT(steps, 0u);
+      EXPECT_LE(steps, 101u * 101u * c.maxStepsPerPoint);
+      // A pixel that never escapes carries the odd limit's colour.
+      EXPECT_NE(fast.CVBackdrop->Data()[250 * 500 + 50], 0xFF000000u);
     }
-    fw::System::Random().Seed(3);
-    fast.QuorixPB0_Action(nullptr);
-    const uint64_t steps = Engine::Shared().LastSteps();
-    fw::System::Random().Seed(3);
-    oracle::Quorix0(slow);
-    EXPECT_EQ(std::memcmp(fast.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
-    // All 101 x 101 grid points lie in the picture (columns 0..100, rows
-    // 200..300); without the cycle test each would take 1002 steps.
-    EXPECT_GT(steps, 0u);
-    EXPECT_LT(steps, 101u * 101u * 1002u / 4u);
-    // A pixel that never escapes carries the odd limit's colour.
-    EXPECT_NE(fast.CVBackdrop->Data()[250 * 500 + 50], 0xFF000000u);
   }
 }
 
@@ -155,13 +166,15 @@ TEST(EngineThreads, SamePictureOnOneAndOnManyThreads) {
 }
 
 TEST(EngineThreads, ManyRendersInARowAllComplete) {
-  // Workers go to sleep between renders and wake for the next one.
+  // Workers go to sleep between renders (they poll for 10 ms) and wake for
+  // the next one, announced or not.
   PathGuard guard;
   TestWindow w;
   w.mn = 20;
   w.mpixcel = 250;
   for (int n = 0; n < 200; ++n) {
-    if (n == 100) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (n % 50 == 25) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    if (n == 150) Engine::Shared().Wake();
     w.QuorixPB1_Action(nullptr);
     ASSERT_EQ(w.canvas.refreshes, n + 1);
   }
@@ -178,6 +191,141 @@ fw::Color TestEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette&
 }
 fw::Color TestStep(int64_t k, const Palette&) {
   return fw::Color{static_cast<uint32_t>(0xFE000000u | k)};
+}
+
+// z <- z^2 + c step by step, as the loops write it, for at most cap steps.
+struct Orbit {
+  bool escaped = false;
+  int64_t k = 0;
+  bool zrNegative = false, ziNegative = false;
+};
+Orbit PlainOrbit(double zr, double zi, double cr, double ci, double bound, int64_t cap) {
+  for (int64_t k = 0; k < cap; ++k) {
+    const double nr = ((zr * zr) - (zi * zi)) + cr;
+    const double ni = ((2.0 * zr) * zi) + ci;
+    zr = nr;
+    zi = ni;
+    if ((zr * zr) + (zi * zi) > bound) return {true, k, 0.0 > zr, 0.0 > zi};
+  }
+  return {};
+}
+
+// A job of one row of points, all used, with the test colours.
+render::Job RowJob(const std::vector<double>& columns, double row, bool julia, double bound, int64_t mn) {
+  render::Job job;
+  job.rule = {Formula::Square, render::Measure::SumOfSquares, bound};
+  job.colouring = {&TestEscape, &TestStep};
+  job.gridIsStart = julia;
+  job.mn = mn;
+  job.width = static_cast<int>(columns.size());
+  job.height = 1;
+  job.columns = columns;
+  job.rows = {row};
+  job.columnUsed.assign(columns.size(), 1);
+  job.rowUsed = {1};
+  return job;
+}
+
+// The picture a job must give, from PlainOrbit; points that do not escape
+// within the cap must be exact cycles.
+std::vector<uint32_t> ExpectedRow(const render::Job& job, int64_t cap) {
+  std::vector<uint32_t> expected;
+  for (double x : job.columns) {
+    const double row = job.rows[0];
+    const Orbit o = job.gridIsStart ? PlainOrbit(x, row, job.cr, job.ci, job.rule.bound, cap)
+                                    : PlainOrbit(0.0, 0.0, x, row, job.rule.bound, cap);
+    expected.push_back(o.escaped ? TestEscape(o.k, o.zrNegative, o.ziNegative, job.palette).value
+                                 : TestStep(job.mn, job.palette).value);
+  }
+  return expected;
+}
+
+// The largest limits: points that escape at once, points that escape after
+// thousands of steps (beyond the tabulated colours) and points in exact
+// cycles, in both frames, on every path and thread count.
+TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
+  PathGuard guard;
+  // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; c just
+  // above 1/4 escapes after about 10^4 steps, more of them than there are
+  // lanes, so that lanes take points late.
+  std::vector<double> cs = {-2.0, -1.0, 0.0, 3.0, -0.5};
+  for (int n = 0; n < 40; ++n) cs.push_back(0.2500001 + n * 1e-8);
+  // With c = 0: z0 = 0.5 squares down to 0, +-1 go to 1, 1.0001 and 2 escape.
+  const std::vector<double> z0s = {0.0, 0.5, 1.0, -1.0, 1.0001, 2.0, -1.5};
+  for (int64_t mn : {INT64_MAX, INT64_MAX - 1, INT64_MAX - 64}) {
+    for (bool julia : {false, true}) {
+      render::Job job = julia ? RowJob(z0s, 0.0, true, 2.0, mn) : RowJob(cs, 0.0, false, 4.0, mn);
+      const std::vector<uint32_t> expected = ExpectedRow(job, 1 << 20);
+      for (int threads : {1, 4}) {
+        for (Path path : Paths()) {
+          Engine::Shared().SetThreads(threads);
+          Engine::Shared().SetPath(path);
+          std::vector<uint32_t> picture(expected.size(), 0);
+          Engine::Shared().Render(job, picture.data());
+          EXPECT_EQ(picture, expected) << "mn " << mn << (julia ? " julia " : " ") << threads << " threads";
+        }
+      }
+    }
+  }
+}
+
+// A render started from the wait hook of another on the same engine: the
+// hook runs while the workers still hold points of the first render (each
+// worker waits in its colour function until the hook has run), and both
+// pictures come out right.
+std::atomic<bool> hookRan{false};
+std::thread::id callerThread;
+fw::Color BlockingEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::this_thread::get_id() != callerThread && !hookRan && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  return TestEscape(k, zrNegative, ziNegative, p);
+}
+
+TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
+  PathGuard guard;
+  Engine::Shared().SetThreads(4);
+  // 512 points near c = 1/4, each escaping after some 3000 to 10^4 steps:
+  // the colours of the late ones come from the colour function.
+  std::vector<double> columns;
+  for (int x = 0; x < 512; ++x) columns.push_back(0.2500001 + x * 1e-9);
+  render::Job outer = RowJob(columns, 0.0, false, 4.0, 20000);
+  const std::vector<uint32_t> expectedOuter = ExpectedRow(outer, 20001);
+  outer.colouring.escape = &BlockingEscape;
+
+  TestWindow slow;
+  slow.mn = 51;
+  slow.mpixcel = 120;
+  fw::System::Random().Seed(17);
+  oracle::Quorix0(slow);
+
+  for (Path path : Paths()) {
+    Engine::Shared().SetPath(path);
+    bool nested = false;
+    // The hook runs only if a worker took points; with four threads and
+    // eight batches one nearly always does.
+    for (int attempt = 0; attempt < 5 && !nested; ++attempt) {
+      hookRan = false;
+      callerThread = std::this_thread::get_id();
+      TestWindow inner;
+      inner.mn = 51;
+      inner.mpixcel = 120;
+      std::vector<uint32_t> picture(columns.size(), 0);
+      Engine::Shared().Render(outer, picture.data(), [&] {
+        if (hookRan) return;
+        fw::System::Random().Seed(17);
+        inner.QuorixPB0_Action(nullptr);
+        hookRan = true;
+      });
+      nested = hookRan;
+      EXPECT_EQ(picture, expectedOuter);
+      if (nested) {
+        EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
+        EXPECT_EQ(inner.canvas.refreshes, 1);
+      }
+    }
+    EXPECT_TRUE(nested) << "the wait hook never ran";
+  }
 }
 
 TEST(EngineThreads, EveryGridSizeMatchesThePointByPointResult) {
@@ -228,8 +376,8 @@ TEST(EngineThreads, EveryGridSizeMatchesThePointByPointResult) {
           for (Path path : Paths()) {
             Engine::Shared().SetThreads(threads);
             Engine::Shared().SetPath(path);
-            std::vector<uint32_t> scratch(expected.size(), 0), picture(expected.size(), kUntouched);
-            Engine::Shared().Render(job, scratch.data(), picture.data());
+            std::vector<uint32_t> picture(expected.size(), kUntouched);
+            Engine::Shared().Render(job, picture.data());
             EXPECT_EQ(picture, expected) << size.width << "x" << size.height << " mn " << mn
                                          << (julia ? " julia " : " ") << threads << " threads";
           }
