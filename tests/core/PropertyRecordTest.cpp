@@ -60,27 +60,24 @@ TEST(PropertyRecord, DecodesEveryValueEncoding) {
   EXPECT_EQ(std::get<double>(e[1].value), 3.0);
   EXPECT_EQ(std::get<float>(e[2].value), 12.0f);
   EXPECT_EQ(std::get<fw::Color>(e[3].value), fw::Color(0xFF123456u));
-  EXPECT_EQ(std::get<bool>(e[4].value), true);
-  EXPECT_EQ(std::get<bool>(e[5].value), false);
+  EXPECT_TRUE(std::get<bool>(e[4].value) && !std::get<bool>(e[5].value));
   EXPECT_EQ(std::get<fw::FontUnits>(e[6].value).code, 3);
   EXPECT_EQ(std::get<std::string>(e[7].value), "\xE5\xB9\x85=");
   EXPECT_EQ(std::get<std::string>(e[8].value), "");
-
   EXPECT_TRUE(Decode("").empty());
 }
 
 TEST(PropertyRecord, KeysMatchWithoutRegardToCase) {
-  EXPECT_EQ(fw::KeyType("MacProcID"), PropertyType::Int64);
-  EXPECT_EQ(fw::KeyType("MacProcId"), PropertyType::Int64);
-  EXPECT_EQ(fw::KeyType("multiline"), PropertyType::Boolean);
-  EXPECT_EQ(fw::KeyType("FONTSIZE"), PropertyType::Single);
-  EXPECT_EQ(fw::KeyType("fontunit"), PropertyType::FontUnits);
+  const std::pair<const char*, PropertyType> keys[] = {{"MacProcID", PropertyType::Int64},
+                                                       {"MacProcId", PropertyType::Int64},
+                                                       {"multiline", PropertyType::Boolean},
+                                                       {"FONTSIZE", PropertyType::Single},
+                                                       {"fontunit", PropertyType::FontUnits}};
+  for (const auto& [key, type] : keys) EXPECT_EQ(fw::KeyType(key), type) << key;
   for (const char* bad : {"Colour", "", "Width "}) EXPECT_THROW(fw::KeyType(bad), UnsupportedFormatException) << bad;
 
   // The entry keeps the key as stored.
-  const auto e = Decode("mULTILINE " + std::string(1, '\x01'));
-  ASSERT_EQ(e.size(), 1u);
-  EXPECT_EQ(e[0].key, "mULTILINE");
+  EXPECT_EQ(Decode("mULTILINE " + std::string(1, '\x01')).at(0).key, "mULTILINE");
 }
 
 struct Malformed {
