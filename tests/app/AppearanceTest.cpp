@@ -66,27 +66,19 @@ TEST(ControlSize, ProgressControlsKeepTheirFont) {
   QFont design = w.font();
   design.setPixelSize(23);
   design.setItalic(true);
-  struct Case {
-    fw::Control* control;
-    bool keepsFont;
-  };
-  const Case cases[] = {{w.New<fw::ProgressBar>(), true},
-                        {w.New<fw::ProgressWheel>(), true},
-                        {w.New<SlimBar>(), true},
-                        {w.New<fw::PushButton>(), false},
-                        {w.New<fw::PopupMenu>(), false}};
-  const struct {
-    int64_t size;
-    fw::ControlSize expected;
-    int fontPixels;
-  } sizes[] = {{2, fw::ControlSize::Mini, 10}, {1, fw::ControlSize::Small, 10}, {0, fw::ControlSize::Regular, 11}};
-  for (const Case& c : cases) {
-    c.control->Widget()->setFont(design);
-    for (const auto& s : sizes) {
-      Module1::SetControlSize(c.control, s.size);
-      EXPECT_EQ(c.control->ControlSize(), s.expected) << c.control->ClassName() << " " << s.size;
-      if (c.keepsFont) EXPECT_EQ(c.control->Widget()->font(), design) << c.control->ClassName();
-      else EXPECT_EQ(c.control->Widget()->font().pixelSize(), s.fontPixels) << c.control->ClassName();
+  const std::pair<fw::Control*, bool> cases[] = {{w.New<fw::ProgressBar>(), true}, {w.New<fw::ProgressWheel>(), true},
+                                                 {w.New<SlimBar>(), true},          {w.New<fw::PushButton>(), false},
+                                                 {w.New<fw::PopupMenu>(), false}};
+  const std::tuple<int64_t, fw::ControlSize, int> sizes[] = {
+      {2, fw::ControlSize::Mini, 10}, {1, fw::ControlSize::Small, 10}, {0, fw::ControlSize::Regular, 11}};
+  for (const auto& [control, keepsFont] : cases) {
+    control->Widget()->setFont(design);
+    for (const auto& [size, expected, fontPixels] : sizes) {
+      SCOPED_TRACE(std::string(control->ClassName()) + " " + std::to_string(size));
+      Module1::SetControlSize(control, size);
+      EXPECT_EQ(control->ControlSize(), expected);
+      if (keepsFont) { EXPECT_EQ(control->Widget()->font(), design); }
+      else { EXPECT_EQ(control->Widget()->font().pixelSize(), fontPixels); }
     }
   }
 }

@@ -12,21 +12,13 @@
 #include <cstdlib>
 
 #include "app/App.h"
-#include "framework/ui/SaveDialog.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
 class Save : public ::testing::Test {
  protected:
-  void SetUp() override {
-    w = OpenWindow();
-    previous = fw::SetSaveDialogAnswer([this](const fw::SaveDialogRequest& r) -> std::optional<std::string> {
-      requests.push_back(r);
-      return answer;
-    });
-  }
-  void TearDown() override { fw::SetSaveDialogAnswer(previous); }
+  void SetUp() override { w = OpenWindow(); }
 
   std::string PathOf(const char* name) const { return dir.filePath(QString::fromUtf8(name)).toStdString(); }
 
@@ -43,7 +35,10 @@ class Save : public ::testing::Test {
   QTemporaryDir dir;
   std::optional<std::string> answer;
   std::vector<fw::SaveDialogRequest> requests;
-  fw::SaveDialogAnswer previous;
+  AnswerScope scope{[this](const fw::SaveDialogRequest& r) {
+    requests.push_back(r);
+    return answer;
+  }};
 };
 
 TEST_F(Save, WritesTheCanvasWithItsOutlineAsPNG) {

@@ -10,6 +10,7 @@
 #include "app/FileTypes1.h"
 #include "app/window/MW.h"
 #include "framework/ui/Report.h"
+#include "framework/ui/SaveDialog.h"
 
 // Captures the unhandled-exception reports instead of the message box.
 class ReportCapture {
@@ -22,6 +23,13 @@ class ReportCapture {
 
  private:
   fw::ReportSink previous_;
+};
+
+// Installs a save dialog answer for one scope; an empty one is the real dialog.
+struct AnswerScope {
+  explicit AnswerScope(fw::SaveDialogAnswer a) : previous(fw::SetSaveDialogAnswer(std::move(a))) {}
+  ~AnswerScope() { fw::SetSaveDialogAnswer(previous); }
+  fw::SaveDialogAnswer previous;
 };
 
 // A window built and opened as the application builds its one window:
