@@ -74,8 +74,6 @@ TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
       {"empty key: a blank first", " Width " + LE(1, 8), "expected a key"},
       {"empty key: a byte that is no letter", width + "\xE5\xB9\x85 " + LE(1, 8), "byte 14"},
       {"truncated Int64", "Left " + LE(3, 7), "Int64 needs 8 bytes"},
-      {"truncated Double", "BorderThickness " + LE(0, 5), "Double needs 8 bytes"},
-      {"truncated Color", "FillColor " + LE(0, 2), "Color needs 4 bytes"},
       {"missing Boolean", "Visible ", "Boolean needs 1 bytes"},
       {"truncated String count", "Name " + LE(0, 3), "String needs 4 bytes"},
       {"String count past the end", "Value " + LE(5, 4) + "abcd", "claims 5 bytes but only 4 remain"},
