@@ -264,6 +264,7 @@ TEST(SaveDialogTest, TheFilterNamesTheTypeAndANameWithoutExtensionGetsTheFirst) 
 // The real dialog, answered as a user does, adds the suffix.
 TEST(SaveDialogTest, QtDialogAddsTheSuffix) {
   AnswerScope realDialog{fw::SaveDialogAnswer()};
+  if (!FileTypes1::Png()) FileTypes1::Initialize();
   QTemporaryDir dir;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
