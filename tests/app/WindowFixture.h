@@ -1,12 +1,16 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <memory>
 #include <vector>
 
 #include "app/FileTypes1.h"
 #include "app/window/MW.h"
 #include "framework/ui/Report.h"
+#include "framework/ui/SaveDialog.h"
 
 // Captures the unhandled-exception reports instead of the message box.
 class ReportCapture {
@@ -21,6 +25,13 @@ class ReportCapture {
   fw::ReportSink previous_;
 };
 
+// Installs a save dialog answer for one scope; an empty one is the real dialog.
+struct AnswerScope {
+  explicit AnswerScope(fw::SaveDialogAnswer a) : previous(fw::SetSaveDialogAnswer(std::move(a))) {}
+  ~AnswerScope() { fw::SetSaveDialogAnswer(previous); }
+  fw::SaveDialogAnswer previous;
+};
+
 // A window built and opened as the application builds its one window:
 // after the start-up has registered the file types.
 inline std::unique_ptr<MW> OpenWindow() {
@@ -28,4 +39,24 @@ inline std::unique_ptr<MW> OpenWindow() {
   auto w = std::make_unique<MW>();
   w->Construct();
   return w;
+}
+
+// Expects the file at path to be a PNG holding exactly the picture's
+// pixels, its alpha 255 less their transparency.
+inline void ExpectPngOf(const QString& path, const fw::Picture& picture) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.read(8) == "\x89PNG\r\n\x1a\n") << path.toStdString();
+  QImageReader reader(path);
+  const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(image.size(), QSize(picture.Width(), picture.Height())) << reader.errorString().toStdString();
+  int64_t mismatches = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      const uint32_t expected = picture.Data()[y * picture.Width() + x] ^ 0xFF000000u;
+      if (line[x] != expected && mismatches++ < 5)
+        ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << line[x] << " != " << expected;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }

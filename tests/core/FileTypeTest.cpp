@@ -74,16 +74,4 @@ TEST(FileTypeTest, EverySetterWithdrawsUntilTheNextRegistration) {
   EXPECT_EQ(Registry().Entries(), entries);
 }
 
-TEST(FileTypeTest, WithdrawingATypeLeavesAnEntryThatAnotherTypePutUnderItsName) {
-  auto a = MakeType("test/a"), other = MakeType("test/a");
-  a->Register();
-  other->SetUTI("org.example.other");
-  other->Register();
-  a.reset();
-  EXPECT_EQ(Registry().Find("test/a")->UTI, "org.example.other");
-  other.reset();
-  EXPECT_FALSE(Registry().Find("test/a"));
-  EXPECT_EQ((FileTypeEntry{"x", "", "", ".*", ""}).ExtensionList(), std::vector<std::string>{"*"});
-}
-
 }  // namespace
