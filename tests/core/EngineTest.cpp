@@ -59,6 +59,7 @@ TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
     EXPECT_EQ(zi, c.zi);
     for (Path path : Paths()) {
       fw::Random r(99);
+      int differing = 0;
       for (int n = 0; n < 3000; ++n) {
         const double scale = n % 3 == 0 ? 1e-3 : n % 3 == 1 ? 1.0 : 40.0;
         double ar = scale * static_cast<double>(r.InRange(-300000, 300000)) / 99991.0;
@@ -68,9 +69,10 @@ TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
         double br = ar, bi = ai;
         c.literal(ar, ai, cr, ci);
         render::StepOnce(c.formula, path, br, bi, cr, ci);
-        ASSERT_EQ(std::bit_cast<uint64_t>(br), std::bit_cast<uint64_t>(ar)) << "path " << static_cast<int>(path);
-        ASSERT_EQ(std::bit_cast<uint64_t>(bi), std::bit_cast<uint64_t>(ai)) << "path " << static_cast<int>(path);
+        differing += std::bit_cast<uint64_t>(br) != std::bit_cast<uint64_t>(ar) ||
+                     std::bit_cast<uint64_t>(bi) != std::bit_cast<uint64_t>(ai);
       }
+      EXPECT_EQ(differing, 0) << (path == Path::Scalar ? "scalar path" : "vector path");
     }
   }
 }
@@ -107,22 +109,6 @@ TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
       EXPECT_NE(fast.CVBackdrop->Data()[250 * 500 + 50], 0xFF000000u);
     }
   }
-}
-
-TEST(EngineThreads, ManyRendersInARowAllComplete) {
-  // Workers go to sleep between renders (they poll for 10 ms) and wake for
-  // the next one, announced or not.
-  PathGuard guard;
-  TestWindow w;
-  w.mn = 20;
-  w.mpixcel = 250;
-  for (int n = 0; n < 200; ++n) {
-    if (n % 50 == 25) std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    if (n == 150) Engine::Shared().Wake();
-    w.QuorixPB1_Action(nullptr);
-    ASSERT_EQ(w.canvas.refreshes, n + 1);
-  }
-  EXPECT_NE(w.CVBackdrop->Data()[250 * 500 + 125], 0xFF000000u);
 }
 
 // Colours that spell out the escape step and the signs, or the last step.

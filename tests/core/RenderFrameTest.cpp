@@ -109,37 +109,12 @@ TEST(Julia0Figures, CentreAndCornerForConstantsZeroAndTwo) {
   EXPECT_EQ(w.ma, -1.0);
 }
 
-TEST(Julia0Figures, SmallGridLeavesTheFarBandClear) {
-  TestWindow w;
-  w.mpixcel = 250;  // grid edges land at 375
-  w.mn = 0;
-  w.QuorixPB5_Action(nullptr);
-  auto& s = w.CVBackdrop->RGBSurface();
-  EXPECT_EQ(s.Pixel(376, 100), Color(0xFF000000u));
-  EXPECT_EQ(s.Pixel(100, 376), Color(0xFF000000u));
-  // Every constant has |c|^2 < 2, so the point z0 = 0 (pixel N/2, N/2)
-  // survives step 0.
-  EXPECT_EQ(s.Pixel(125, 125), Color(0x00000000u));
-}
-
 TEST(RenderFailures, NilCanvasRaisesAtTheShowStepAfterDrawing) {
   TestWindow w;
   w.hasCanvas = false;
   EXPECT_THROW(w.QuorixPB0_Action(nullptr), fw::NilObjectException);
   EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(250, 250), Color(0x00000000u));  // drawn
   EXPECT_EQ(w.ma, 2.0);
-}
-
-TEST(RenderState, RendersReuseTheSamePictureAndRedrawWholly) {
-  TestWindow w;
-  auto picture = w.CVBackdrop;
-  w.QuorixPB0_Action(nullptr);
-  w.mpixcel = 250;  // a smaller grid must not leave the old picture around it
-  w.QuorixPB0_Action(nullptr);
-  EXPECT_EQ(w.CVBackdrop, picture);
-  EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(499, 499), Color(0xFF000000u));
-  EXPECT_EQ(w.canvas.refreshes, 2);
-  EXPECT_TRUE(w.canvas.lastErase);
 }
 
 }  // namespace
