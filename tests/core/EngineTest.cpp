@@ -1,9 +1,11 @@
-// The engine's own promises: the written grouping of every formula on both
+// The engine's own promises: every formula in its written grouping on both
 // paths, exact cycle detection that shortens work without changing a
-// result, and the same picture whatever the number of threads.
+// result, the largest limits, nested renders and any number of threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -34,58 +36,43 @@ struct PathGuard {
   }
 };
 
-// One step from z = -2 - 1.4i with c = 0; another grouping of the same
-// polynomial differs in the last digits.
-TEST(EngineGrouping, OneStepFromMinusTwoMinusOnePointFourI) {
+// Each path's update step against the literal step, bit for bit: another
+// grouping of the same polynomial differs in the last digits somewhere
+// among many points of every size.
+TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
   struct Case {
     Formula formula;
-    double zr, zi;
-    double otherZr, otherZi;  // a wrong grouping's result
+    void (*literal)(double&, double&, double, double);
+    double zr, zi;  // one step from -2 - 1.4i with c = 0, worked out by hand
   };
   const Case cases[] = {
-      {Formula::Cube, 3.759999999999999, -14.056, 3.759999999999998, -14.056},
-      {Formula::Fourth, -27.198399999999992, 22.848000000000003, -27.198399999999996, 22.848},
-      {Formula::Fifth, 86.38399999999999, -7.6182400000000285, 86.38399999999999, -7.618240000000014},
+      {Formula::Square, &oracle::Step2, 2.04, 5.6},
+      {Formula::Cube, &oracle::Step3, 3.759999999999999, -14.056},
+      {Formula::Fourth, &oracle::Step4, -27.198399999999992, 22.848000000000003},
+      {Formula::Fifth, &oracle::Step5, 86.38399999999999, -7.6182400000000285},
   };
-  for (Path path : Paths()) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(static_cast<int>(c.formula));
-      double zr = -2.0, zi = -1.4;
-      render::StepOnce(c.formula, path, zr, zi, 0.0, 0.0);
-      EXPECT_EQ(zr, c.zr);
-      EXPECT_EQ(zi, c.zi);
-      EXPECT_TRUE(zr != c.otherZr || zi != c.otherZi);
-    }
-  }
-  // The literal loops' steps agree.
-  double zr = -2.0, zi = -1.4;
-  oracle::Step3(zr, zi, 0.0, 0.0);
-  EXPECT_EQ(zr, 3.759999999999999);
-  EXPECT_EQ(zi, -14.056);
-  zr = -2.0, zi = -1.4;
-  oracle::Step4(zr, zi, 0.0, 0.0);
-  EXPECT_EQ(zr, -27.198399999999992);
-  EXPECT_EQ(zi, 22.848000000000003);
-  zr = -2.0, zi = -1.4;
-  oracle::Step5(zr, zi, 0.0, 0.0);
-  EXPECT_EQ(zr, 86.38399999999999);
-  EXPECT_EQ(zi, -7.6182400000000285);
-}
-
-TEST(EngineGrouping, BothPathsAgreeOnManyPoints) {
-  if (!Engine::VectorAvailable()) GTEST_SKIP() << "no AVX2 here";
-  fw::Random r(99);
-  for (Formula f : {Formula::Square, Formula::Cube, Formula::Fourth, Formula::Fifth}) {
-    for (int n = 0; n < 2000; ++n) {
-      const double zr0 = static_cast<double>(r.InRange(-300000, 300000)) / 99991.0;
-      const double zi0 = static_cast<double>(r.InRange(-300000, 300000)) / 99989.0;
-      const double cr = static_cast<double>(r.InRange(-20000, 20000)) / 9973.0;
-      const double ci = static_cast<double>(r.InRange(-20000, 20000)) / 9967.0;
-      double ar = zr0, ai = zi0, br = zr0, bi = zi0;
-      render::StepOnce(f, Path::Scalar, ar, ai, cr, ci);
-      render::StepOnce(f, Path::Vector, br, bi, cr, ci);
-      ASSERT_EQ(std::memcmp(&ar, &br, sizeof ar), 0) << static_cast<int>(f) << " " << n;
-      ASSERT_EQ(std::memcmp(&ai, &bi, sizeof ai), 0) << static_cast<int>(f) << " " << n;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.formula));
+    double zr = -2.0, zi = -1.4;
+    c.literal(zr, zi, 0.0, 0.0);
+    EXPECT_EQ(zr, c.zr);
+    EXPECT_EQ(zi, c.zi);
+    for (Path path : Paths()) {
+      fw::Random r(99);
+      int differing = 0;
+      for (int n = 0; n < 3000; ++n) {
+        const double scale = n % 3 == 0 ? 1e-3 : n % 3 == 1 ? 1.0 : 40.0;
+        double ar = scale * static_cast<double>(r.InRange(-300000, 300000)) / 99991.0;
+        double ai = scale * static_cast<double>(r.InRange(-300000, 300000)) / 99989.0;
+        const double cr = static_cast<double>(r.InRange(-20000, 20000)) / 9973.0;
+        const double ci = static_cast<double>(r.InRange(-20000, 20000)) / 9967.0;
+        double br = ar, bi = ai;
+        c.literal(ar, ai, cr, ci);
+        render::StepOnce(c.formula, path, br, bi, cr, ci);
+        differing += std::bit_cast<uint64_t>(br) != std::bit_cast<uint64_t>(ar) ||
+                     std::bit_cast<uint64_t>(bi) != std::bit_cast<uint64_t>(ai);
+      }
+      EXPECT_EQ(differing, 0) << (path == Path::Scalar ? "scalar path" : "vector path");
     }
   }
 }
@@ -116,128 +103,63 @@ TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
       fw::System::Random().Seed(3);
       oracle::Quorix0(slow);
       EXPECT_EQ(std::memcmp(fast.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
-      // All 101 x 101 grid points lie in the picture (columns 0..100, rows
-      // 200..300).
+      // All 101 x 101 grid points lie in the picture.
       EXPECT_GT(steps, 0u);
       EXPECT_LE(steps, 101u * 101u * c.maxStepsPerPoint);
-      // A pixel that never escapes carries the odd limit's colour.
       EXPECT_NE(fast.CVBackdrop->Data()[250 * 500 + 50], 0xFF000000u);
     }
   }
 }
 
-TEST(EngineCycles, NaNPointNeverEscapes) {
-  // mpixcel 0: the single grid point is 0/0; the NaN z never escapes and
-  // ends with the non-escape colour of step mn on both paths.
-  PathGuard guard;
-  for (Path path : Paths()) {
-    Engine::Shared().SetPath(path);
-    TestWindow w;
-    w.mpixcel = 0;
-    w.mn = 7;
-    fw::System::Random().Seed(4);
-    w.QuorixPB0_Action(nullptr);
-    Palette p{};
-    TestWindow draw;
-    fw::System::Random().Seed(4);
-    for (auto& e : p) e = draw.ColorSetChange(0);
-    EXPECT_EQ(w.CVBackdrop->Data()[250 * 500 + 0], p[7].value);
-    EXPECT_NE(w.ma, w.ma);  // NaN
-  }
-}
-
-TEST(EngineThreads, SamePictureOnOneAndOnManyThreads) {
-  PathGuard guard;
-  std::vector<uint32_t> first;
-  for (int threads : {1, 3, 8}) {
-    for (Path path : Paths()) {
-      Engine::Shared().SetThreads(threads);
-      Engine::Shared().SetPath(path);
-      TestWindow w;
-      w.mn = 300;
-      w.mw = 2.6;
-      fw::System::Random().Seed(11);
-      w.QuorixPB9_Action(nullptr);
-      std::vector<uint32_t> pixels(w.CVBackdrop->Data(), w.CVBackdrop->Data() + 500 * 500);
-      if (first.empty()) first = pixels;
-      EXPECT_EQ(pixels, first) << threads << " threads";
-    }
-  }
-}
-
-TEST(EngineThreads, ManyRendersInARowAllComplete) {
-  // Workers go to sleep between renders (they poll for 10 ms) and wake for
-  // the next one, announced or not.
-  PathGuard guard;
-  TestWindow w;
-  w.mn = 20;
-  w.mpixcel = 250;
-  for (int n = 0; n < 200; ++n) {
-    if (n % 50 == 25) std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    if (n == 150) Engine::Shared().Wake();
-    w.QuorixPB1_Action(nullptr);
-    ASSERT_EQ(w.canvas.refreshes, n + 1);
-  }
-  EXPECT_NE(w.CVBackdrop->Data()[250 * 500 + 125], 0xFF000000u);
-}
-
-// Grids of every awkward size against the point-by-point result: one
-// point, fewer points than one group of lanes, a row shorter than a group,
-// unused columns and rows between used ones, limits from 0 up; the work is
-// shared out in batches of changing size, which must cover every point
-// exactly once whatever the number of threads.
+// Colours that spell out the escape step and the signs, or the last step.
 fw::Color TestEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette&) {
   return fw::Color{static_cast<uint32_t>(0xFF000000u | (k << 2) | (zrNegative ? 2 : 0) | (ziNegative ? 1 : 0))};
 }
-fw::Color TestStep(int64_t k, const Palette&) {
-  return fw::Color{static_cast<uint32_t>(0xFE000000u | k)};
-}
+fw::Color TestStep(int64_t k, const Palette&) { return fw::Color{static_cast<uint32_t>(0xFE000000u | k)}; }
 
-// z <- z^2 + c step by step, as the loops write it, for at most cap steps.
-struct Orbit {
-  bool escaped = false;
-  int64_t k = 0;
-  bool zrNegative = false, ziNegative = false;
-};
-Orbit PlainOrbit(double zr, double zi, double cr, double ci, double bound, int64_t cap) {
-  for (int64_t k = 0; k < cap; ++k) {
-    const double nr = ((zr * zr) - (zi * zi)) + cr;
-    const double ni = ((2.0 * zr) * zi) + ci;
-    zr = nr;
-    zi = ni;
-    if ((zr * zr) + (zi * zi) > bound) return {true, k, 0.0 > zr, 0.0 > zi};
-  }
-  return {};
-}
-
-// A job of one row of points, all used, with the test colours.
-render::Job RowJob(const std::vector<double>& columns, double row, bool julia, double bound, int64_t mn) {
+// A job of z^2 + c over the given grid values, all used, in the test colours.
+render::Job SquareJob(const std::vector<double>& columns, const std::vector<double>& rows, bool julia,
+                      double bound, int64_t mn) {
   render::Job job;
   job.rule = {Formula::Square, render::Measure::SumOfSquares, bound};
   job.colouring = {&TestEscape, &TestStep};
   job.gridIsStart = julia;
   job.mn = mn;
   job.width = static_cast<int>(columns.size());
-  job.height = 1;
+  job.height = static_cast<int>(rows.size());
   job.columns = columns;
-  job.rows = {row};
+  job.rows = rows;
   job.columnUsed.assign(columns.size(), 1);
-  job.rowUsed = {1};
+  job.rowUsed.assign(rows.size(), 1);
   return job;
 }
 
-// The picture a job must give, from PlainOrbit; points that do not escape
-// within the cap must be exact cycles.
-std::vector<uint32_t> ExpectedRow(const render::Job& job, int64_t cap) {
-  std::vector<uint32_t> expected;
-  for (double x : job.columns) {
-    const double row = job.rows[0];
-    const Orbit o = job.gridIsStart ? PlainOrbit(x, row, job.cr, job.ci, job.rule.bound, cap)
-                                    : PlainOrbit(0.0, 0.0, x, row, job.rule.bound, cap);
-    expected.push_back(o.escaped ? TestEscape(o.k, o.zrNegative, o.ziNegative, job.palette).value
-                                 : TestStep(job.mn, job.palette).value);
+// The picture a job must give, each point stepped as the loops write it;
+// a point still inside after cap steps must be in an exact cycle. Unused
+// pixels keep `untouched`.
+std::vector<uint32_t> Expected(const render::Job& job, int64_t cap, uint32_t untouched = 0) {
+  std::vector<uint32_t> out;
+  for (int y = 0; y < job.height; ++y) {
+    for (int x = 0; x < job.width; ++x) {
+      if (!job.columnUsed[static_cast<size_t>(x)] || !job.rowUsed[static_cast<size_t>(y)]) {
+        out.push_back(untouched);
+        continue;
+      }
+      const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
+      double zr = job.gridIsStart ? gx : 0.0, zi = job.gridIsStart ? gy : 0.0;
+      const double cr = job.gridIsStart ? job.cr : gx, ci = job.gridIsStart ? job.ci : gy;
+      uint32_t colour = TestStep(job.mn, job.palette).value;
+      for (int64_t k = 0; k <= job.mn && k < cap; ++k) {
+        oracle::Step2(zr, zi, cr, ci);
+        if ((zr * zr) + (zi * zi) > job.rule.bound) {
+          colour = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
+          break;
+        }
+      }
+      out.push_back(colour);
+    }
   }
-  return expected;
+  return out;
 }
 
 // The largest limits: points that escape at once, points that escape after
@@ -254,8 +176,8 @@ TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
   const std::vector<double> z0s = {0.0, 0.5, 1.0, -1.0, 1.0001, 2.0, -1.5};
   for (int64_t mn : {INT64_MAX, INT64_MAX - 1, INT64_MAX - 64}) {
     for (bool julia : {false, true}) {
-      render::Job job = julia ? RowJob(z0s, 0.0, true, 2.0, mn) : RowJob(cs, 0.0, false, 4.0, mn);
-      const std::vector<uint32_t> expected = ExpectedRow(job, 1 << 20);
+      const render::Job job = julia ? SquareJob(z0s, {0.0}, true, 2.0, mn) : SquareJob(cs, {0.0}, false, 4.0, mn);
+      const std::vector<uint32_t> expected = Expected(job, 1 << 20);
       for (int threads : {1, 4}) {
         for (Path path : Paths()) {
           Engine::Shared().SetThreads(threads);
@@ -289,8 +211,8 @@ TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
   // the colours of the late ones come from the colour function.
   std::vector<double> columns;
   for (int x = 0; x < 512; ++x) columns.push_back(0.2500001 + x * 1e-9);
-  render::Job outer = RowJob(columns, 0.0, false, 4.0, 20000);
-  const std::vector<uint32_t> expectedOuter = ExpectedRow(outer, 20001);
+  render::Job outer = SquareJob(columns, {0.0}, false, 4.0, 20000);
+  const std::vector<uint32_t> expectedOuter = Expected(outer, 20001);
   outer.colouring.escape = &BlockingEscape;
 
   TestWindow slow;
@@ -328,50 +250,29 @@ TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
   }
 }
 
-TEST(EngineThreads, EveryGridSizeMatchesThePointByPointResult) {
+// Grids of every awkward size: one point, fewer points than one group of
+// lanes, a row shorter than a group, unused columns and rows between used
+// ones, limits from 0 up; the work is shared out in batches of changing
+// size, which must cover every point exactly once whatever the number of
+// threads.
+TEST(EngineThreads, EveryGridSizeGivesTheStepByStepResult) {
   PathGuard guard;
   struct Size {
     int width, height;
   };
-  const Size sizes[] = {{1, 1}, {5, 1}, {1, 7}, {13, 3}, {31, 17}, {200, 90}};
   constexpr uint32_t kUntouched = 0x12345678u;
-  for (const Size size : sizes) {
+  for (const Size size : {Size{1, 1}, Size{5, 1}, Size{1, 7}, Size{13, 3}, Size{31, 17}, Size{200, 90}}) {
+    std::vector<double> columns, rows;
+    for (int x = 0; x < size.width; ++x) columns.push_back(-2.0 + 2.6 * x / size.width);
+    for (int y = 0; y < size.height; ++y) rows.push_back(-1.3 + 2.6 * y / size.height);
     for (int64_t mn : {int64_t{0}, int64_t{1}, int64_t{50}, int64_t{700}}) {
       for (bool julia : {false, true}) {
-        render::Job job;
-        job.rule = {Formula::Square, render::Measure::SumOfSquares, 4.0};
-        job.colouring = {&TestEscape, &TestStep};
-        job.gridIsStart = julia;
+        render::Job job = SquareJob(columns, rows, julia, 4.0, mn);
         job.cr = -0.75;
         job.ci = 0.11;
-        job.mn = mn;
-        job.width = size.width;
-        job.height = size.height;
-        job.columns.resize(static_cast<size_t>(size.width));
-        job.rows.resize(static_cast<size_t>(size.height));
-        job.columnUsed.assign(static_cast<size_t>(size.width), 1);
-        job.rowUsed.assign(static_cast<size_t>(size.height), 1);
-        for (int x = 0; x < size.width; ++x) {
-          job.columns[static_cast<size_t>(x)] = -2.0 + 2.6 * x / size.width;
-          if (size.width > 4 && x % 7 == 3) job.columnUsed[static_cast<size_t>(x)] = 0;
-        }
-        for (int y = 0; y < size.height; ++y) {
-          job.rows[static_cast<size_t>(y)] = -1.3 + 2.6 * y / size.height;
-          if (size.height > 4 && y % 5 == 2) job.rowUsed[static_cast<size_t>(y)] = 0;
-        }
-        std::vector<uint32_t> expected(static_cast<size_t>(size.width * size.height), kUntouched);
-        for (int y = 0; y < size.height; ++y) {
-          for (int x = 0; x < size.width; ++x) {
-            if (!job.columnUsed[static_cast<size_t>(x)] || !job.rowUsed[static_cast<size_t>(y)]) continue;
-            const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
-            const render::PointResult r =
-                julia ? render::IteratePoint(job.rule, gx, gy, job.cr, job.ci, mn)
-                      : render::IteratePoint(job.rule, 0.0, 0.0, gx, gy, mn);
-            expected[static_cast<size_t>(y * size.width + x)] =
-                r.escaped ? TestEscape(r.k, r.zrNegative, r.ziNegative, job.palette).value
-                          : TestStep(mn, job.palette).value;
-          }
-        }
+        for (int x = 4; x < size.width; x += 7) job.columnUsed[static_cast<size_t>(x)] = 0;
+        for (int y = 3; y < size.height; y += 5) job.rowUsed[static_cast<size_t>(y)] = 0;
+        const std::vector<uint32_t> expected = Expected(job, INT64_MAX, kUntouched);
         for (int threads : {1, 2, 8}) {
           for (Path path : Paths()) {
             Engine::Shared().SetThreads(threads);

@@ -78,16 +78,21 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
   ShowPicture(w);
 }
 
-void SquareUpdate(double& zr, double& zi, double a, double b) {
+bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
+
+}  // namespace
+
+const std::array<double, 10> kJuliaRe = {-0.04, -0.74543, 0.11031, -0.39054, -0.12,
+                                         -0.11, -0.15652, 0.27334, 0.32,     -0.3};
+const std::array<double, 10> kJuliaIm = {-0.695, 0.11301, -0.67037, 0.58679, 0.74,
+                                         0.67,   1.03225, 0.00742,  0.043,   -0.63};
+
+void Step2(double& zr, double& zi, double a, double b) {
   const double nzr = ((zr * zr) - (zi * zi)) + a;
   const double nzi = ((2.0 * zr) * zi) + b;
   zr = nzr;
   zi = nzi;
 }
-
-bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
-
-}  // namespace
 
 void Step3(double& zr, double& zi, double a, double b) {
   const double nzr = ((((zr * zr) * zr) - ((zi * zi) * zr)) - (((2.0 * zr) * zi) * zi)) + a;
@@ -165,10 +170,8 @@ void Quorix0(MWModel& w) {
 }
 
 void Julia0(MWModel& w) {
-  const std::array<double, 10> re = {-0.04, -0.74543, 0.11031, -0.39054, -0.12,
-                                     -0.11, -0.15652, 0.27334, 0.32,     -0.3};
-  const std::array<double, 10> im = {-0.695, 0.11301, -0.67037, 0.58679, 0.74,
-                                     0.67,   1.03225, 0.00742,  0.043,   -0.63};
+  const std::array<double, 10>& re = kJuliaRe;
+  const std::array<double, 10>& im = kJuliaIm;
   const int64_t pick = fw::System::Random().InRange(0, 9);
   const double cr = re[static_cast<size_t>(pick)], ci = im[static_cast<size_t>(pick)];
 
@@ -213,21 +216,21 @@ void Julia0(MWModel& w) {
 
 void Quorix1(MWModel& w) {
   MandelbrotLoops(
-      w, true, true, SquareUpdate, Beyond4,
+      w, true, true, Step2, Beyond4,
       [](int64_t k, double, double, const Palette16& p) { return Bands(k, 15, p); },
       [](int64_t, const Palette16&) { return kOpaqueBlack; });
 }
 
 void Quorix2(MWModel& w) {
   MandelbrotLoops(
-      w, true, true, SquareUpdate, Beyond4,
+      w, true, true, Step2, Beyond4,
       [](int64_t k, double, double, const Palette16& p) { return Bands(k, 15, p); },
       [](int64_t k, const Palette16& p) { return Parity(k, p, 8); });
 }
 
 void Quorix3(MWModel& w) {
   MandelbrotLoops(
-      w, true, true, SquareUpdate,
+      w, true, true, Step2,
       [](double zr, double zi) {
         const double s = (zr * zr) + (zi * zi);
         return s + (zr * zi) > 4.0;
@@ -238,7 +241,7 @@ void Quorix3(MWModel& w) {
 
 void Quorix4(MWModel& w) {
   MandelbrotLoops(
-      w, false, false, SquareUpdate, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
+      w, false, false, Step2, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
       [](int64_t, double zr, double zi, const Palette16& p) {
         if (0.0 > zr) {
           if (0.0 > zi) return p[0];
@@ -270,10 +273,8 @@ void Quorix9(MWModel& w) {
 }
 
 void Julia1(MWModel& w) {
-  const std::array<double, 10> re = {-0.04, -0.74543, 0.11031, -0.39054, -0.12,
-                                     -0.11, -0.15652, 0.27334, 0.32,     -0.3};
-  const std::array<double, 10> im = {-0.695, 0.11301, -0.67037, 0.58679, 0.74,
-                                     0.67,   1.03225, 0.00742,  0.043,   -0.63};
+  const std::array<double, 10>& re = kJuliaRe;
+  const std::array<double, 10>& im = kJuliaIm;
   const int64_t pick = fw::System::Random().InRange(0, 9);
   const double cr = re[static_cast<size_t>(pick)], ci = im[static_cast<size_t>(pick)];
   const Palette16 palette = DrawPalette(w);
@@ -289,7 +290,7 @@ void Julia1(MWModel& w) {
       const int64_t Y = static_cast<int64_t>(static_cast<double>(N) / 2.0 - static_cast<double>(j));
       double zr = x, zi = y;
       for (int64_t n = 0; n <= w.mn; ++n) {
-        SquareUpdate(zr, zi, cr, ci);
+        Step2(zr, zi, cr, ci);
         const double m = (zr * zr) + (zi * zi);
         if (m > 2.0) {
           Write(w, X, Y, Bands(n, 16, palette));

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+
 #include "render/MWModel.h"
 
 // The render loops exactly as written, step by step: every property read
@@ -17,8 +19,12 @@ void Quorix7(MWModel& w);
 void Quorix8(MWModel& w);
 void Quorix9(MWModel& w);
 
-// One update step of z^3 + c, z^4 + c and z^5 + c in their written
-// grouping (c = a + b*i).
+// The Julia constants as written, real and imaginary parts, index 0..9.
+extern const std::array<double, 10> kJuliaRe, kJuliaIm;
+
+// One update step of z^2 + c to z^5 + c in their written grouping
+// (c = a + b*i).
+void Step2(double& zr, double& zi, double a, double b);
 void Step3(double& zr, double& zi, double a, double b);
 void Step4(double& zr, double& zi, double a, double b);
 void Step5(double& zr, double& zi, double a, double b);
