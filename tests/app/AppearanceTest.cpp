@@ -54,6 +54,12 @@ TEST(NativeClasses, FoundByTheirExactNamesOnly) {
   EXPECT_NE(dynamic_cast<const fw::FontClass*>(Module1::NSClassFromString("NSFont")), nullptr);
   for (const char* unknown : {"", "nscolor", "NSColorX", "NSView", "UpDownArrows"})
     EXPECT_EQ(Module1::NSClassFromString(unknown), nullptr) << unknown;
+  // A handle of a window that is gone, or none at all, does nothing; a
+  // control size for no control is a nil error.
+  const intptr_t gone = std::make_unique<fw::Window>()->Handle();
+  Module1::MakeWindowTransparent(gone);
+  Module1::SetMovableWindow(0);
+  EXPECT_THROW(Module1::SetControlSize(nullptr, Module1::NSControlSizeMini), fw::NilObjectException);
 }
 
 // A progress control takes the size class alone and keeps its font; any

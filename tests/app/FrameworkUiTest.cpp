@@ -1,12 +1,11 @@
-// The window layer's own pieces: record application, the native window's
-// look, popup rows and the cooperative yield.
+// The window layer's own pieces: record application and the cooperative
+// yield.
 #include <gtest/gtest.h>
 
 #include <QTest>
 #include <QTimer>
 #include <cstring>
 
-#include "app/window/Module1.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Widgets.h"
 #include "framework/ui/Window.h"
@@ -47,39 +46,6 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_EQ(r->Left(), 3);
   EXPECT_THROW(fw::SetProperties(w, Text("Caption", "x")), fw::UnsupportedFormatException);
   EXPECT_THROW(fw::SetProperties(*r, Entry("Left", 4).substr(0, 9)), fw::UnsupportedFormatException);
-}
-
-TEST(Appearance, TransparencyAndMovingTakeOnlyLiveWindowHandles) {
-  auto* w = new fw::Window;
-  const intptr_t handle = w->Handle();
-  EXPECT_TRUE(w->IsOpaque());
-  Module1::MakeWindowTransparent(handle);
-  Module1::SetMovableWindow(handle);
-  EXPECT_FALSE(w->IsOpaque());
-  EXPECT_EQ(w->NativeBackgroundColor(), QColor::fromRgbF(1, 1, 1, 0));
-  EXPECT_TRUE(w->MovableByBackground());
-  delete w;
-  // A handle of a window that is gone, or none at all, does nothing; a
-  // control size for no control is a nil error.
-  Module1::MakeWindowTransparent(handle);
-  Module1::SetMovableWindow(0);
-  EXPECT_THROW(Module1::SetControlSize(nullptr, Module1::NSControlSizeMini), fw::NilObjectException);
-}
-
-TEST(PopupMenu, RowsComeFromCarriageReturnSeparatedText) {
-  fw::PopupMenu pm;
-  int changes = 0;
-  pm.Change.AddHandler([&](fw::PopupMenu*) { ++changes; });
-  pm.SetInitialValue("a\rb\rc");
-  EXPECT_EQ(pm.RowCount(), 3);
-  pm.SetSelectedRowIndex(2);
-  EXPECT_EQ(pm.SelectedRowValue(), "c");
-  EXPECT_EQ(changes, 1);  // the selection, not the rows
-  EXPECT_THROW(pm.SetSelectedRowIndex(3), fw::OutOfBoundsException);
-  EXPECT_THROW(pm.RowValueAt(-1), fw::OutOfBoundsException);
-  pm.SetInitialValue("");
-  EXPECT_EQ(pm.RowCount(), 0);
-  EXPECT_EQ(pm.SelectedRowValue(), "");
 }
 
 // The cooperative yield of a long loop lets timers and repaints run.

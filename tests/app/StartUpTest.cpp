@@ -109,9 +109,7 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
       closer.stop();
       EXPECT_NE(dialog->directory().absolutePath(), remembered);
       EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);  // the dialog's own default, not the file's
-      EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
       EXPECT_EQ(dialog->nameFilters(), QStringList{"image/png (*.png)"});
-      EXPECT_EQ(dialog->defaultSuffix(), "png");
       EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
       dialog->reject();
     }

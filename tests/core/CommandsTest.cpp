@@ -145,21 +145,12 @@ class CommandVsLiteral : public testing::TestWithParam<std::pair<int, View>> {};
 TEST_P(CommandVsLiteral, SamePictureAndSameMaMb) {
   const auto& [index, view] = GetParam();
   if (view.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
+  SCOPED_TRACE(testing::Message() << kCommands[index].name << " mn " << view.mn << " mw " << view.mw << " mpixcel "
+                                  << view.mpixcel << " set " << view.colorSet << " pick " << view.juliaPick);
   ExpectSameAsLiteral(kCommands[index], view);
 }
 
-std::string CaseName(const testing::TestParamInfo<std::pair<int, View>>& info) {
-  const Command& c = kCommands[info.param.first];
-  const View& v = info.param.second;
-  std::string s = std::string(c.name) + "_mn" + std::to_string(v.mn) + "_mw" + std::to_string(static_cast<int>(v.mw * 10)) +
-                  "_px" + std::to_string(v.mpixcel) + "_set" + std::to_string(v.colorSet) +
-                  (c.julia ? "_pick" + std::to_string(v.juliaPick) : "");
-  for (char& ch : s)
-    if (ch == '-') ch = 'm';
-  return s;
-}
-
-INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()));
 
 TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   for (int k = 0; k < 10; ++k) {
