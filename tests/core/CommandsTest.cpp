@@ -150,7 +150,9 @@ TEST_P(CommandVsLiteral, SamePictureAndSameMaMb) {
   ExpectSameAsLiteral(kCommands[index], view);
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()));
+INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), [](const auto& info) {
+  return kCommands[info.param.first].name + std::string("_") + std::to_string(info.index);
+});
 
 TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   for (int k = 0; k < 10; ++k) {

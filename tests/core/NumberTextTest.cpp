@@ -13,28 +13,6 @@ namespace {
 using fw::Str;
 using fw::Val;
 
-// k tenths written as a plain decimal: -13 -> "-1.3", 20 -> "2", 0 -> "0".
-std::string Tenths(int k) {
-  const int m = k < 0 ? -k : k;
-  std::string text = k < 0 ? "-" : "";
-  text += std::to_string(m / 10);
-  if (m % 10 != 0) text += {'.', static_cast<char>('0' + m % 10)};
-  return text;
-}
-
-// The stepper sequences run through the real panel in the window tests;
-// here, the property they rest on: from every text a Double stepper can
-// show, one step either way writes the neighbouring tenth, which reads back
-// as the Double nearest to it.
-TEST(NumberTextTest, SteppedTenthsReadAndWriteAsTheirDecimal) {
-  for (int k = -40; k <= 40; ++k) {
-    EXPECT_EQ(Str(Val(Tenths(k)) + 0.1), Tenths(k + 1)) << k;
-    EXPECT_EQ(Str(Val(Tenths(k)) - 0.1), Tenths(k - 1)) << k;
-    EXPECT_EQ(Val(Tenths(k)), k / 10.0) << k;
-  }
-  EXPECT_FALSE(std::signbit(Val("0")));
-}
-
 TEST(NumberTextTest, StrFormats) {
   const std::pair<double, const char*> doubles[] = {
       {0.1 + 0.2, "0.3"}, {-0.0, "0"}, {-0.1 + 0.1, "0"}, {1.5, "1.5"}, {-2.0, "-2"},
