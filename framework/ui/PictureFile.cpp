@@ -203,10 +203,10 @@ void CopyAttributes(const std::string& from, int fd, const std::string& path) {
     const ssize_t size = read(value, [&](char* b, size_t n) { return getxattr(from.c_str(), key, b, n); });
     if (size < 0 && errno == ENODATA) continue;  // removed meanwhile
     if (size < 0) FailWithErrno(path);
-    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0) {
-      const bool acl = std::strncmp(key, "system.posix_acl", 16) == 0;
-      if (acl || (errno != EPERM && errno != ENOTSUP)) FailWithErrno(path);
-    }
+    // Other attributes are kept where the system lets the process set them.
+    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 &&
+        std::strncmp(key, "system.posix_acl", 16) == 0)
+      FailWithErrno(path);
   }
 }
 

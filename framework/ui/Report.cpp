@@ -15,8 +15,7 @@ ReportSink& Sink() {
 // The first line: what could not be done and why, as the exception's
 // message tells it.
 std::string Summary(const ExceptionReport& report) {
-  return report.message.empty() ? "An exception of class " + report.className + " was not handled."
-                                : report.message;
+  return report.message.empty() ? "An exception of class " + report.className + " was not handled." : report.message;
 }
 
 std::string Detail(const ExceptionReport& report) {
