@@ -126,9 +126,11 @@ struct Target {
 
 // The file that a save writes and then renames over its target. Where the
 // file system allows, it has no name until just before the rename, so a
-// save killed on its way leaves nothing behind; elsewhere it is made with a
-// name of its own, which is removed again if the save fails. Its mode is
-// 0666 less the umask, as for any new file.
+// save killed on its way leaves nothing behind; the name is given right
+// before the rename, since Linux cannot rename a file that has none (a kill
+// between the two leaves the complete file under that name). Elsewhere the
+// file is made with a name of its own, which is removed again if the save
+// fails. Its mode is 0666 less the umask, as for any new file.
 struct TemporaryFile {
   int folder;
   std::string name;
