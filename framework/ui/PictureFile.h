@@ -17,10 +17,16 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 //
 // The file is written to a temporary file beside it, synced, and renamed
 // into place only when complete, so a failed save leaves an existing file
-// unchanged and no partial file behind. A symbolic link is followed and
-// the file it leads to replaced; a replaced file keeps its permission bits.
-// An existing target that is not a regular file (a folder, device, pipe or
-// socket) is refused.
+// unchanged and no partial file behind; where the file system allows, the
+// temporary file has no name until just before the rename, so a killed save
+// leaves nothing either (but for a kill in the instant between the two,
+// which leaves the whole new file under a ".save-" name). The target is found as a plain open finds it: the kernel
+// follows symbolic links, with its own checks and limits, and the file a
+// link leads to is replaced while the link stays. A replaced file keeps its
+// owner and group (as far as the process may set them), its extended
+// attributes and access control list, and its mode less set-user-ID and
+// set-group-ID. An existing target that is not a regular file (a folder,
+// device, pipe or socket) is refused.
 //
 // Raises NilObjectException for an empty path, OutOfBoundsException for a
 // quality or format out of range or a side outside 1 to 32767, and

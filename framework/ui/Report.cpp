@@ -11,6 +11,16 @@ ReportSink& Sink() {
   static ReportSink sink;
   return sink;
 }
+
+// The first line: what could not be done and why, as the exception's
+// message tells it.
+std::string Summary(const ExceptionReport& report) {
+  return report.message.empty() ? "An exception of class " + report.className + " was not handled." : report.message;
+}
+
+std::string Detail(const ExceptionReport& report) {
+  return "Detail: unhandled exception of class " + report.className + ".";
+}
 }  // namespace
 
 ExceptionReport DescribeException(const std::exception_ptr& e) {
@@ -29,8 +39,7 @@ ExceptionReport DescribeException(const std::exception_ptr& e) {
 void UnhandledException(const std::exception_ptr& e) {
   try {
     const ExceptionReport report = DescribeException(e);
-    std::fprintf(stderr, "Quorix: unhandled %s: %s\n", report.className.c_str(),
-                 report.message.c_str());
+    std::fprintf(stderr, "Quorix: %s\n  %s\n", Summary(report).c_str(), Detail(report).c_str());
     std::fflush(stderr);
     if (Sink()) {
       // A copy, so that a sink which replaces itself stays alive while it runs.
@@ -39,10 +48,8 @@ void UnhandledException(const std::exception_ptr& e) {
       return;
     }
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-      QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorix"),
-                      QStringLiteral("An exception of class %1 was not handled.")
-                          .arg(QString::fromStdString(report.className)));
-      box.setInformativeText(QString::fromStdString(report.message));
+      QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorix"), QString::fromStdString(Summary(report)));
+      box.setInformativeText(QString::fromStdString(Detail(report)));
       box.exec();
     }
   } catch (...) {

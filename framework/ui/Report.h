@@ -29,8 +29,10 @@ struct ExceptionReport {
 
 ExceptionReport DescribeException(const std::exception_ptr& e);
 
-// The report of an exception that reached the top: one line on stderr, then
-// a message box (or the installed sink). Never throws.
+// The report of an exception that reached the top, on stderr and then in a
+// message box (or to the installed sink): first what could not be done and
+// why, in the user's words (the exception's message), then as a detail the
+// exception's class. Never throws.
 void UnhandledException(const std::exception_ptr& e);
 
 // Receives the reports instead of the message box (tests install one); the

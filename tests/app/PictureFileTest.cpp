@@ -4,14 +4,18 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <csignal>
 #include <functional>
+#include <map>
 #include <random>
+#include <thread>
 
 #include "framework/core/Runtime.h"
 #include "tests/app/WindowFixture.h"
@@ -178,8 +182,9 @@ TEST(PictureFileTest, ADiskThatRunsOutLeavesTheOldFileOrTheWholeNewOne) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
-// Only a regular file is replaced, found through any symbolic links; it
-// keeps its permission bits, and a new file gets those of the umask.
+// Only a regular file is replaced, found through symbolic links as an open
+// finds it; it keeps its permission bits, and a new file gets those of the
+// umask.
 TEST(PictureFileTest, OnlyRegularFilesAreReplacedAndTheyKeepTheirMode) {
   QTemporaryDir dir;
   const auto picture = NoisyPicture(20, 10, 5);
@@ -206,12 +211,20 @@ TEST(PictureFileTest, OnlyRegularFilesAreReplacedAndTheyKeepTheirMode) {
     EXPECT_EQ(ModeOf(path), mode) << path.toStdString();
   }
 
-  // Through a link the file it leads to is replaced; the link stays.
-  const QString target = dir.filePath("mode640.png"), link = dir.filePath("link.png");
+  // Through a chain of links the file it leads to is replaced, the links
+  // stay; like any open, the save follows 40 links and no more.
+  const QString target = dir.filePath("mode640.png");
   Save(Picture(1, 1), target);
-  ASSERT_EQ(symlink("mode640.png", QFile::encodeName(link).constData()), 0);
-  Save(*picture, link);
-  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  QString link = "mode640.png";
+  for (int hops = 1; hops <= 41; ++hops) {
+    const QString next = QString("link%1.png").arg(hops);
+    ASSERT_EQ(symlink(QFile::encodeName(link).constData(), at(next).constData()), 0);
+    link = next;
+  }
+  ExpectFailedSaveChangesNothing([&] { Save(Picture(1, 1), dir.filePath(link)); }, dir.filePath(link), dir.path(),
+                                 "Too many levels of symbolic links");
+  Save(*picture, dir.filePath("link40.png"));
+  EXPECT_TRUE(QFileInfo(dir.filePath("link40.png")).isSymLink());
   ExpectPngOf(target, *picture);
   EXPECT_EQ(ModeOf(target), 0640u);
 
@@ -221,6 +234,156 @@ TEST(PictureFileTest, OnlyRegularFilesAreReplacedAndTheyKeepTheirMode) {
     Save(*picture, path);
     umask(previous);
     EXPECT_EQ(ModeOf(path), 0666 & ~mask) << path.toStdString();
+  }
+  // Through a dangling link the file is made, as an open makes it; a save
+  // that fails removes it again.
+  const QString dangling = dir.filePath("to-made.png");
+  ASSERT_EQ(symlink("made.png", QFile::encodeName(dangling).constData()), 0);
+  ExpectFailedSaveChangesNothing(
+      [&] {
+        FileSizeLimit nothing(0);
+        Save(*picture, dangling);
+      },
+      dangling, dir.path(), "File too large");
+  Save(*picture, dangling);
+  ExpectPngOf(dir.filePath("made.png"), *picture);
+}
+
+// The extended attributes of a file, with their values.
+std::map<std::string, std::string> AttributesOf(const QString& path) {
+  std::map<std::string, std::string> attributes;
+  const QByteArray file = QFile::encodeName(path);
+  char names[4096], value[4096];
+  const ssize_t length = listxattr(file.constData(), names, sizeof names);
+  for (const char* name = names; name < names + std::max<ssize_t>(length, 0); name += strlen(name) + 1) {
+    const ssize_t size = getxattr(file.constData(), name, value, sizeof value);
+    attributes[name] = std::string(value, static_cast<size_t>(std::max<ssize_t>(size, 0)));
+  }
+  return attributes;
+}
+
+// A replaced file keeps its owner and group (root may set them), its
+// extended attributes and its access control list with the group bits and
+// mask as they were, and its mode less set-user-ID and set-group-ID.
+TEST(PictureFileTest, AReplacedFileKeepsOwnerAttributesAndAccessControlList) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("kept.png");
+  const QByteArray file = QFile::encodeName(path);
+  Save(Picture(1, 1), path);
+  const uid_t other = getuid() == 0 ? 65534 : getuid();
+  ASSERT_EQ(chown(file.constData(), other, other == getuid() ? getgid() : other), 0);
+  ASSERT_EQ(chmod(file.constData(), 06640), 0);
+  if (setxattr(file.constData(), "user.comment", "Julia", 5, 0) != 0) GTEST_SKIP() << "no extended attributes here";
+  // u::rw-, u:65534:rw-, g::r--, m::rw-, o::---: the mode shows the mask as
+  // its group bits (0660), the group itself may only read.
+  const uint32_t acl[] = {2,           0x00060001u, 0xFFFFFFFFu, 0x00060002u, 65534,      0x00040004u,
+                          0xFFFFFFFFu, 0x00060010u, 0xFFFFFFFFu, 0x00000020u, 0xFFFFFFFFu};
+  ASSERT_EQ(setxattr(file.constData(), "system.posix_acl_access", acl, sizeof acl, 0), 0);
+  struct stat before {};
+  ASSERT_EQ(stat(file.constData(), &before), 0);
+  ASSERT_EQ(before.st_mode & 07777, 06660u);
+  const auto attributes = AttributesOf(path);
+  ASSERT_EQ(attributes.size(), 2u);
+
+  const auto picture = NoisyPicture(8, 8, 6);
+  Save(*picture, path);
+  ExpectPngOf(path, *picture);
+  struct stat after {};
+  ASSERT_EQ(stat(file.constData(), &after), 0);
+  EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(before.st_uid, before.st_gid));
+  EXPECT_EQ(after.st_mode & 07777, 0660u);
+  EXPECT_EQ(AttributesOf(path), attributes);
+}
+
+// With the kernel's link protection on, a link that another user planted
+// in a sticky, world-writable folder is not followed: the save fails like
+// any open through it, and the file it points at stays as it is.
+TEST(PictureFileTest, ALinkPlantedByAnotherUserInAStickyFolderIsRefused) {
+  if (ReadAll("/proc/sys/fs/protected_symlinks").trimmed() != "1")
+    GTEST_SKIP() << "the kernel's link protection (fs.protected_symlinks) is off";
+  if (getuid() != 0) GTEST_SKIP() << "planting a link of another user takes root";
+  QTemporaryDir shared, home;
+  ASSERT_EQ(chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+  const QString notes = home.filePath("notes.txt"), planted = shared.filePath("pic.png");
+  QFile text(notes);
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("private notes") > 0);
+  text.close();
+  ASSERT_EQ(symlink(QFile::encodeName(notes).constData(), QFile::encodeName(planted).constData()), 0);
+  ASSERT_EQ(lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+  ExpectFailedSaveChangesNothing([&] { Save(Picture(2, 2), planted); }, planted, shared.path(), "Permission denied");
+  EXPECT_EQ(ReadAll(notes), "private notes");
+}
+
+// A save killed on its way leaves the old file or the whole new one.
+// Killed while writing (by SIGXFSZ at a file-size limit, from the first
+// byte on), it leaves nothing else in the folder either.
+TEST(PictureFileDeathTest, AKilledSaveLeavesTheOldFileOrTheNewOneAndNothingElse) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child saves into the folder made here
+  QTemporaryDir dir;
+  const QString path = dir.filePath("killed.png");
+  const auto picture = NoisyPicture(200, 200, 7);
+  Save(*picture, path);
+  const QByteArray newBytes = ReadAll(path);
+  const Picture old(3, 3);
+  Save(old, path);
+  const QByteArray oldBytes = ReadAll(path);
+  auto entries = [&] {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(" ").toStdString();
+  };
+  for (rlim_t limit = 0; limit < static_cast<rlim_t>(newBytes.size()); limit += newBytes.size() / 8 + 1) {
+    auto save = [&] {
+      std::signal(SIGXFSZ, SIG_DFL);
+      const rlimit lowered{limit, RLIM_INFINITY};
+      setrlimit(RLIMIT_FSIZE, &lowered);
+      Save(*picture, path);
+      std::_Exit(0);
+    };
+    EXPECT_EXIT(save(), ::testing::KilledBySignal(SIGXFSZ), "") << limit;
+    EXPECT_EQ(entries(), "killed.png") << "killed at " << limit << " bytes";
+    EXPECT_EQ(ReadAll(path), oldBytes);
+  }
+  // Saves of the old and the new picture in turn, ended by SIGKILL from
+  // another thread at whatever moment it comes.
+  for (int run = 0; run < 6; ++run) {
+    auto saveUntilKilled = [&] {
+      std::thread([run] {
+        std::this_thread::sleep_for(std::chrono::microseconds(1 + 997 * run));
+        raise(SIGKILL);
+      }).detach();
+      for (int i = 0;; ++i) Save(i % 2 == 0 ? *picture : old, path);
+    };
+    EXPECT_EXIT(saveUntilKilled(), ::testing::KilledBySignal(SIGKILL), "");
+    const QByteArray bytes = ReadAll(path);
+    EXPECT_TRUE(bytes == oldBytes || bytes == newBytes) << "run " << run;
+  }
+}
+
+// A folder that allows no new file, or no replacing of the file, refuses
+// a save even of a file that may be written; the reason says so.
+TEST(PictureFileDeathTest, AFolderThatAllowsNoNewFileIsNamedAsTheReason) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child saves into the folder made here
+  // Root passes any folder's permissions: the save is made as nobody.
+  const bool root = getuid() == 0;
+  for (mode_t folderMode : {0755, 01777}) {
+    if (folderMode == 01777 && !root) break;  // the file must belong to another user
+    QTemporaryDir dir;
+    const QString path = dir.filePath("open.png");
+    Save(Picture(1, 1), path);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0666), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), root ? folderMode : 0555), 0);
+    const Snapshot before = Take(dir.path());
+    auto save = [&] {
+      if (root && (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)) std::_Exit(2);
+      try {
+        Save(Picture(2, 2), path);
+      } catch (const fw::IOException& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+      }
+      std::_Exit(0);
+    };
+    EXPECT_EXIT(save(), ::testing::ExitedWithCode(0), "open\\.png\": its folder does not allow a new file");
+    EXPECT_TRUE(Take(dir.path()) == before);
+    chmod(QFile::encodeName(dir.path()).constData(), 0700);
   }
 }
 

@@ -68,8 +68,9 @@ TEST_F(Save, CancelWritesNothingAndBeforeAnyRenderTheFileIsTransparent) {
 
 // Under a file-size limit (as `ulimit -f 10`) with SIGXFSZ at its default,
 // the program as it starts up survives a save that outgrows the limit: the
-// failure reaches the report through the menu command and the program
-// goes on and quits normally. In a child process,
+// failure reaches the report through the menu command, whose first line
+// says what could not be done and why and a later one the exception's
+// class, and the program goes on and quits normally. In a child process,
 // since without that set-up the signal ends the process.
 TEST(SaveUnderFileSizeLimitDeathTest, TheSaveFailsWithTheReasonAndTheProgramGoesOn) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -95,7 +96,8 @@ TEST(SaveUnderFileSizeLimitDeathTest, TheSaveFailsWithTheReasonAndTheProgramGoes
     std::_Exit(status);
   };
   EXPECT_EXIT(run(), ::testing::ExitedWithCode(0),
-              "unhandled IOException: [^\n]*limited\\.png[^\n]*File too large.*after the save");
+              "Quorix: Could not save the picture to [^\n]*limited\\.png[^\n]*File too large\n"
+              "[^\n]*IOException.*after the save");
 }
 
 }  // namespace

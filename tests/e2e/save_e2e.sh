@@ -3,8 +3,8 @@
 # render button, choose File > Save with its shortcut, cancel the dialog,
 # choose it again, type a file name, quit, and check the PNG that lands on
 # disk. Qt's own command-line options given to the program change nothing,
-# and the program leaves nothing behind in the home and configuration
-# folders: the PNG is the only file it writes.
+# and the program leaves nothing behind in the home, configuration and
+# temporary folders: the PNG is the only file it writes.
 # Usage: save_e2e.sh PATH-TO-quorix [SCREENSHOT-DIR]
 set -euo pipefail
 app=$(realpath "$1")
@@ -15,8 +15,9 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/out" && chmod 700 "$XDG_RUNTIME_DIR"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR" "$work/out" && chmod 700 "$XDG_RUNTIME_DIR"
 export APP="$app" WORK="$work" SHOTS="$shots"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
@@ -83,6 +84,6 @@ size=$(stat -c %s "$file")
 echo "PASS: saved the rendered canvas as a 500x500 PNG through the dialog"
 # The one file written is the PNG; home and configuration stay empty.
 [ "$(ls -A "$work/out")" = "saved-by-hand.png" ] || { echo "FAIL: the folder holds $(ls -A "$work/out")"; exit 1; }
-left=$(find "$HOME" "$XDG_CONFIG_HOME" -mindepth 1)
+left=$(find "$HOME" "$XDG_CONFIG_HOME" "$TMPDIR" -mindepth 1)
 [ -z "$left" ] || { echo "FAIL: the program left files behind:"; echo "$left"; exit 1; }
 echo "PASS: no option reached Qt, and nothing but the PNG was written"
