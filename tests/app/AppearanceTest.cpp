@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
-#include <vector>
 
 #include "app/window/Module1.h"
 #include "framework/ui/NativeClass.h"
@@ -12,38 +12,32 @@
 
 namespace {
 
-// The outermost two pixel rings of a field: its border.
-std::vector<QRgb> BorderPixels(QWidget* w) {
-  const QImage image = w->grab().toImage();
-  std::vector<QRgb> border;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (x < 2 || y < 2 || x >= image.width() - 2 || y >= image.height() - 2) border.push_back(image.pixel(x, y));
-  return border;
+// A field as shown, all but its outermost two pixel rings (its border) painted over.
+QImage BorderPixels(QWidget* w) {
+  QImage image = w->grab().toImage();
+  QPainter(&image).fillRect(image.rect().adjusted(2, 2, -2, -2), Qt::black);
+  return image;
 }
 
 // The seven EF fields, whose records say AllowFocusRing False, draw the same
 // border with the focus as without it; a field that allows the ring shows it.
 TEST(FocusRing, OnlyFieldsThatAllowItShowTheRing) {
   auto w = OpenWindow();
-  w->show();
   w->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get(), 60000));
   fw::TextField* ringed = w->New<fw::TextField>();
   ringed->setGeometry(w->EF(0)->geometry().translated(0, 300));
   ringed->show();
-  ASSERT_TRUE(ringed->AllowFocusRing());
 
   for (int k = 0; k <= 6; ++k) {
     fw::TextField* field = w->EF(k);
-    ASSERT_FALSE(field->AllowFocusRing()) << k;
     ringed->setFocus();
-    const std::vector<QRgb> unfocused = BorderPixels(field);
+    const QImage unfocused = BorderPixels(field);
     field->setFocus();
     ASSERT_TRUE(field->hasFocus()) << k;
     EXPECT_EQ(BorderPixels(field), unfocused) << "EF(" << k << ")";
   }
-  const std::vector<QRgb> unfocused = BorderPixels(ringed);
+  const QImage unfocused = BorderPixels(ringed);
   ringed->setFocus();
   ASSERT_TRUE(ringed->hasFocus());
   EXPECT_NE(BorderPixels(ringed), unfocused);
@@ -87,6 +81,45 @@ TEST(ControlSize, ProgressControlsKeepTheirFont) {
       else { EXPECT_EQ(control->Widget()->font().pixelSize(), fontPixels); }
     }
   }
+}
+
+// The opened window against its design: both rectangles' bevels, 3 pixels of
+// the darker grey top and left and the lighter grey bottom and right, meeting
+// on the diagonal of the top-right and bottom-left corners (whose own pixels
+// may take either colour); the panel's and fields' white; and through the
+// transparent frame and empty canvas, the backdrop as the resource decodes.
+TEST(WindowLook, BevelsBackgroundsAndBackdropAsDesigned) {
+  auto w = OpenWindow();
+  const QImage shown = w->Content()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage back = QImage(QStringLiteral(":/quorixBack.png")).convertToFormat(QImage::Format_ARGB32);
+  ASSERT_TRUE(shown.size() == QSize(676, 506) && back.size() == shown.size());
+  int64_t wrong = 0;
+  auto expect = [&](int x, int y, QRgb colour, const char* what) {
+    if (shown.pixel(x, y) != colour && wrong++ < 8)
+      ADD_FAILURE() << what << " at " << x << "," << y << ": " << std::hex << shown.pixel(x, y) << " != " << colour;
+  };
+  // The frame and the panel: left, width, top-left colour; 506 high, bottom-right colour D5D5D5.
+  for (const auto& [at, width, topLeft] : {std::tuple(0, 506, 0xFF929292u), std::tuple(506, 170, 0xFFA9A9A9u)}) {
+    for (int y = 0; y < 506; ++y)
+      for (int x = 0; x < width; ++x) {
+        const bool top = y < 3, left = x < 3, bottom = y >= 503, right = x >= width - 3;
+        const bool corner = (top && right) || (bottom && left);
+        const int past = x + y + 1 - (top ? width : 506);  // in a corner: side of the diagonal
+        if ((!top && !left && !bottom && !right) || (corner && past == 0)) continue;
+        const bool darker = corner ? past < 0 : top || left;
+        expect(at + x, y, darker ? topLeft : 0xFFD5D5D5u, "bevel");
+      }
+  }
+  for (const QPoint p : {QPoint(510, 300), QPoint(660, 100), QPoint(660, 500), QPoint(520, 500)})
+    expect(p.x(), p.y(), 0xFFFFFFFFu, "panel");
+  for (int k = 0; k <= 6; ++k) {
+    const QRect field = w->EF(k)->geometry();  // inside the frame, clear of the centred text
+    expect(field.left() + 4, field.top() + 4, 0xFFFFFFFFu, "field");
+    expect(field.right() - 4, field.bottom() - 4, 0xFFFFFFFFu, "field");
+  }
+  for (int y = 3; y < 503; ++y)
+    for (int x = 3; x < 503; ++x) expect(x, y, back.pixel(x, y), "backdrop");
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
