@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "framework/core/Runtime.h"
-#include "framework/ui/Widgets.h"
+#include "framework/ui/DisplayImage.h"
 
 namespace fw {
 namespace {

@@ -1,16 +1,14 @@
 #pragma once
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QImage>
-#include <QLabel>
 #include <QBasicTimer>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
-#include <memory>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "framework/ui/Control.h"
 #include "framework/ui/DisplayImage.h"
@@ -257,10 +255,5 @@ class ProgressWheel : public QWidget, public ControlOf<ProgressWheel> {
   QBasicTimer timer_;
   int step_ = 0;
 };
-
-// The picture as a Qt image (ARGB, alpha = 255 - transparency).
-QImage ToQImage(const fw::Picture& picture);
-// A Qt image as a picture.
-std::shared_ptr<fw::Picture> FromQImage(const QImage& image);
 
 }  // namespace fw

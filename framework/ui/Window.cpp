@@ -7,19 +7,26 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <map>
 #include <set>
 
+#include "framework/core/Runtime.h"
 #include "framework/ui/Report.h"
-#include "framework/ui/Widgets.h"
 
 namespace fw {
 namespace {
 
 std::set<const Window*>& LiveWindows() {
   static std::set<const Window*> windows;
+  return windows;
+}
+
+std::map<std::string, QPointer<Window>>& Implicit() {
+  static std::map<std::string, QPointer<Window>> windows;
   return windows;
 }
 
@@ -377,6 +384,22 @@ void Window::ApplyTabOrder() {
   std::stable_sort(order.begin(), order.end(),
                    [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
   for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1]->Widget(), order[i]->Widget());
+}
+
+Window* GetImplicitWindow(const std::string& className) {
+  auto it = Implicit().find(className);
+  return it == Implicit().end() ? nullptr : it->second.data();
+}
+
+void SetImplicitWindow(const std::string& className, Window* window) {
+  TraceStartStep("implicit window " + className);
+  Implicit()[className] = window;
+}
+
+void ReleaseImplicitWindows() {
+  auto windows = std::move(Implicit());
+  Implicit().clear();
+  for (auto& [name, w] : windows) delete w.data();
 }
 
 void SetProperties(Window& window, std::string_view record) { ApplyRecord(window, record, "a window"); }

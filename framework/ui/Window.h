@@ -167,4 +167,10 @@ class Window : public QWidget {
 void SetProperties(Window& window, std::string_view record);
 void SetProperties(Control& control, std::string_view record);
 
+// The implicit instance of each window class, by class name.
+Window* GetImplicitWindow(const std::string& className);
+void SetImplicitWindow(const std::string& className, Window* window);
+// Destroys every implicit window (the finalisers at shut-down).
+void ReleaseImplicitWindows();
+
 }  // namespace fw
