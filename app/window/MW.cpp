@@ -84,7 +84,7 @@ T* MW::Named(const std::string& name) {
 template <class T>
 void MW::Make(size_t row, const char* name) {
   const records::ControlDesign& d = Row(row);
-  if (d.name != name || d.index != records::kNoIndex)
+  if (d.name != name || d.index != fw::kNoControlIndex)
     throw fw::RuntimeException("Design row " + std::to_string(row) + " is not " + name + ".");
   AddControl(name, New<T>());
   fw::SetProperties(fw::Deref(Named<T>(name), name), d.record);

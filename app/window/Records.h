@@ -3,19 +3,18 @@
 #include <cstdint>
 #include <string_view>
 
+#include "framework/core/Controls.h"
+
 // The design of the window and of its 50 controls: one property record each,
 // constant byte strings, and the control table in creation order.
 namespace records {
 
 enum class ControlClass { Rectangle, Canvas, TextField, PushButton, Label, UpDownArrows, PopupMenu };
 
-// Index of a control that belongs to no control array.
-inline constexpr int64_t kNoIndex = -2147483648LL;
-
 struct ControlDesign {
   ControlClass cls;
   std::string_view name;  // the control's name; for an array member the array's name
-  int64_t index;          // position in its array, or kNoIndex
+  int64_t index;          // position in its array, or fw::kNoControlIndex
   std::string_view record;
 };
 

@@ -116,8 +116,8 @@ bool Control::ApplyFontProperty(std::string_view key, const PropertyValue& v) {
   return true;
 }
 
-void Control::TabStopChanged() {
-  Widget()->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
+void Control::UpdateFocusPolicy(bool allowFocus) {
+  Widget()->setFocusPolicy(!allowFocus ? Qt::NoFocus : tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 bool Control::ApplyProperty(std::string_view key, const PropertyValue& v) {

@@ -15,9 +15,6 @@ namespace fw {
 
 class Window;
 
-// Index of a control that belongs to no control array.
-inline constexpr int64_t kNoControlIndex = -2147483648LL;
-
 // The size class of a control: regular, small or mini. Small and mini
 // controls take the platform's small system font.
 enum class ControlSize : int64_t { Regular = 0, Small = 1, Mini = 2 };
@@ -106,7 +103,10 @@ class Control {
   const FontSettings& Font() const { return font_; }
   void UpdateFont();
   virtual void TransparentChanged() {}
-  virtual void TabStopChanged();
+  virtual void TabStopChanged() { UpdateFocusPolicy(true); }
+  // No focus without allowFocus; with it the focus by Tab and by click
+  // (TabStop) or by click alone.
+  void UpdateFocusPolicy(bool allowFocus);
 
  private:
   std::string name_;

@@ -50,7 +50,7 @@ void Rectangle::paintEvent(QPaintEvent*) {
 
 // ----------------------------------------------------------------- Canvas
 
-CanvasControl::CanvasControl(QWidget* parent) : QWidget(parent) { UpdateFocusPolicy(); }
+CanvasControl::CanvasControl(QWidget* parent) : QWidget(parent) { UpdateFocusPolicy(allowFocus_); }
 
 bool CanvasControl::ApplyProperty(std::string_view key, const PropertyValue& v) {
   if (key == "allowfocusring") {
@@ -58,18 +58,11 @@ bool CanvasControl::ApplyProperty(std::string_view key, const PropertyValue& v) 
     setAttribute(Qt::WA_MacShowFocusRect, allowFocusRing_);
   } else if (key == "allowfocus") {
     allowFocus_ = AsBoolean(key, v);
-    UpdateFocusPolicy();
+    UpdateFocusPolicy(allowFocus_);
   } else if (key == "allowtabs") allowTabs_ = AsBoolean(key, v);
   else if (key == "doublebuffer") doubleBuffer_ = AsBoolean(key, v);  // Qt always paints through a buffer
   else return Control::ApplyProperty(key, v);
   return true;
-}
-
-void CanvasControl::TabStopChanged() { UpdateFocusPolicy(); }
-
-void CanvasControl::UpdateFocusPolicy() {
-  if (!allowFocus_) setFocusPolicy(Qt::NoFocus);
-  else setFocusPolicy(TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void CanvasControl::keyPressEvent(QKeyEvent* e) {
@@ -360,7 +353,7 @@ UpDownArrows::UpDownArrows(QWidget* parent)
     : QWidget(parent), up_(new ArrowButton(true, this)), down_(new ArrowButton(false, this)) {
   connect(up_, &QAbstractButton::clicked, this, [this] { Dispatch([this] { Up.Raise(this); }); });
   connect(down_, &QAbstractButton::clicked, this, [this] { Dispatch([this] { Down.Raise(this); }); });
-  UpdateFocusPolicy();
+  UpdateFocusPolicy(allowFocus_);
 }
 
 void UpDownArrows::resizeEvent(QResizeEvent*) {
@@ -369,15 +362,10 @@ void UpDownArrows::resizeEvent(QResizeEvent*) {
   down_->setGeometry(0, upper, width(), height() - upper);
 }
 
-void UpDownArrows::UpdateFocusPolicy() {
-  if (!allowFocus_) setFocusPolicy(Qt::NoFocus);
-  else setFocusPolicy(TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
 bool UpDownArrows::ApplyProperty(std::string_view key, const PropertyValue& v) {
   if (key == "allowfocus") {
     allowFocus_ = AsBoolean(key, v);
-    UpdateFocusPolicy();
+    UpdateFocusPolicy(allowFocus_);
     return true;
   }
   return Control::ApplyProperty(key, v);

@@ -69,14 +69,13 @@ class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas
 
  protected:
   void BackdropChanged() override { update(); }
-  void TabStopChanged() override;
+  void TabStopChanged() override { UpdateFocusPolicy(allowFocus_); }
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
 
  private:
-  void UpdateFocusPolicy();
   bool allowFocusRing_ = true, allowFocus_ = false, allowTabs_ = false, doubleBuffer_ = false;
   bool pressClaimed_ = false;
   int paintCount_ = 0;
@@ -220,10 +219,9 @@ class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
 
  protected:
   void resizeEvent(QResizeEvent*) override;
-  void TabStopChanged() override { UpdateFocusPolicy(); }
+  void TabStopChanged() override { UpdateFocusPolicy(allowFocus_); }
 
  private:
-  void UpdateFocusPolicy();
   QAbstractButton* up_;
   QAbstractButton* down_;
   bool allowFocus_ = false;
