@@ -73,12 +73,22 @@ void MW::CreateControls() {
 }
 
 template <class T>
+T* MW::Typed(fw::Control* control, const std::string& what) {
+  if (control == nullptr) return nullptr;
+  T* typed = dynamic_cast<T*>(control);
+  if (typed == nullptr)
+    throw fw::IllegalCastException("The control " + what + " is a " + control->ClassName() + ".");
+  return typed;
+}
+
+template <class T>
 T* MW::Named(const std::string& name) {
-  fw::Control* c = ControlByName(name);
-  if (c == nullptr) return nullptr;
-  T* t = dynamic_cast<T*>(c);
-  if (t == nullptr) throw fw::IllegalCastException("The control " + name + " is a " + c->ClassName() + ".");
-  return t;
+  return Typed<T>(ControlByName(name), name);
+}
+
+template <class T>
+T* MW::Member(const std::string& name, int64_t index) {
+  return Typed<T>(ControlByNameIndex(name, index), name + "(" + std::to_string(index) + ")");
 }
 
 template <class T>
@@ -90,18 +100,14 @@ void MW::Make(size_t row, const char* name) {
   fw::SetProperties(fw::Deref(Named<T>(name), name), d.record);
 }
 
-template <class Member, class Base>
+template <class ArrayClass, class Base>
 void MW::MakeMember(size_t row, const char* name, int64_t index) {
   const records::ControlDesign& d = Row(row);
   if (d.name != name || d.index != index)
     throw fw::RuntimeException("Design row " + std::to_string(row) + " is not " + name + "(" +
                                std::to_string(index) + ").");
-  AddControl(name, New<Member>(index));
-  fw::Control* found = ControlByNameIndex(name, index);
-  auto* typed = dynamic_cast<Base*>(found);
-  if (found != nullptr && typed == nullptr)
-    throw fw::IllegalCastException(std::string("The control ") + name + " is a " + found->ClassName() + ".");
-  fw::SetProperties(fw::Deref(typed, name), d.record);
+  AddControl(name, New<ArrayClass>(index));
+  fw::SetProperties(fw::Deref(Member<Base>(name, index), name), d.record);
 }
 
 template <class T, class E, class C, class M>
@@ -215,22 +221,12 @@ void MW::CreateControls1() {
 fw::Rectangle* MW::BackRA0() { return Named<fw::Rectangle>("BackRA0"); }
 fw::CanvasControl* MW::QuorixCV() { return Named<fw::CanvasControl>("QuorixCV"); }
 fw::Rectangle* MW::BackRA1() { return Named<fw::Rectangle>("BackRA1"); }
-fw::TextField* MW::EF(int64_t index) {
-  fw::Control* c = ControlByNameIndex("EF", index);
-  auto* t = dynamic_cast<fw::TextField*>(c);
-  if (c != nullptr && t == nullptr) throw fw::IllegalCastException("EF(" + std::to_string(index) + ") is no TextField.");
-  return t;
-}
+fw::TextField* MW::EF(int64_t index) { return Member<fw::TextField>("EF", index); }
 fw::PushButton* MW::QuorixPB0() { return Named<fw::PushButton>("QuorixPB0"); }
 fw::PushButton* MW::QuorixPB3() { return Named<fw::PushButton>("QuorixPB3"); }
 fw::PushButton* MW::QuorixPB2() { return Named<fw::PushButton>("QuorixPB2"); }
 fw::PushButton* MW::QuorixPB1() { return Named<fw::PushButton>("QuorixPB1"); }
-fw::Label* MW::ST(int64_t index) {
-  fw::Control* c = ControlByNameIndex("ST", index);
-  auto* l = dynamic_cast<fw::Label*>(c);
-  if (c != nullptr && l == nullptr) throw fw::IllegalCastException("ST(" + std::to_string(index) + ") is no Label.");
-  return l;
-}
+fw::Label* MW::ST(int64_t index) { return Member<fw::Label>("ST", index); }
 fw::UpDownArrows* MW::UDArrows3() { return Named<fw::UpDownArrows>("UDArrows3"); }
 fw::UpDownArrows* MW::UDArrows4() { return Named<fw::UpDownArrows>("UDArrows4"); }
 fw::UpDownArrows* MW::UDArrows5() { return Named<fw::UpDownArrows>("UDArrows5"); }
