@@ -45,7 +45,7 @@ MW::ST::ST(fw::Window& window) : fw::Label(window.Content()) {
 
 // ------------------------------------------------------------------ window
 
-MW::MW() : fw::Window(kClassName) {}
+MW::MW() = default;
 
 MW::~MW() { CVBackdrop.reset(); }
 

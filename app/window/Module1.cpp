@@ -14,7 +14,7 @@ void SetMovableWindow(intptr_t window) {
 void MakeWindowTransparent(intptr_t window) {
   fw::Window* w = fw::Window::FromHandle(window);
   if (w == nullptr) return;
-  // Without the colour class there is no colour, and the background stays.
+  // Without the color class there is no color, and the background stays.
   if (const auto* color = dynamic_cast<const fw::ColorClass*>(NSClassFromString("NSColor")))
     w->SetNativeBackgroundColor(color->ColorWithCalibratedWhite(1.0, 0.0));
   w->SetOpaque(false);

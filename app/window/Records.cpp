@@ -35,7 +35,7 @@ constexpr auto R = Rectangle, C = Canvas, T = TextField, B = PushButton, L = Lab
 
 // The entries of one control that differ from the values its class holds.
 struct Differences {
-  uint32_t topLeftColor = 0;  // rectangles: colour of the top and left border
+  uint32_t topLeftColor = 0;  // rectangles: color of the top and left border
   bool allowAutoDeactivate = true;
   int64_t macButtonStyle = 3;
   std::optional<int64_t> textAlignment = std::nullopt;

@@ -27,7 +27,7 @@ inline constexpr int kSmallSystemFontSize = 10;
 // The "System" font at a pixel size.
 QFont SystemFont(int pixelSize);
 
-// The colour of a colour word as Qt sees it (alpha = 255 - transparency).
+// The color of a color word as Qt sees it (alpha = 255 - transparency).
 QColor ToQColor(fw::Color c);
 
 // What every control of a window has besides its widget: its name and
@@ -45,7 +45,6 @@ class Control {
   void SetName(std::string name) { name_ = std::move(name); }
   int64_t Index() const { return index_; }
   void SetIndex(int64_t index) { index_ = index; }
-  bool IsArrayMember() const { return index_ != kNoControlIndex; }
   // The window that the control was added to; nullptr before.
   fw::Window* Window() const { return window_; }
 
@@ -100,7 +99,6 @@ class Control {
     bool bold = false, italic = false, underline = false;
   };
   bool ApplyFontProperty(std::string_view key, const PropertyValue& value);
-  const FontSettings& Font() const { return font_; }
   void UpdateFont();
   virtual void TransparentChanged() {}
   virtual void TabStopChanged() { UpdateFocusPolicy(true); }

@@ -10,7 +10,7 @@ namespace {
 // Transparency to alpha: 255 - t is t with its bits flipped.
 constexpr uint32_t kFlipAlpha = 0xFF000000u;
 
-// One line of colour words to premultiplied ARGB, pixel for pixel what
+// One line of color words to premultiplied ARGB, pixel for pixel what
 // qPremultiply gives (per channel c * a / 255 rounded: with t = c * a,
 // (t + (t >> 8) + 0x80) >> 8). Answers the AND of the results, whose top
 // byte is 0xFF only when every pixel is opaque.
@@ -56,7 +56,7 @@ uint32_t PremultiplyLine(const uint32_t* src, uint32_t* dst, size_t n) {
 }
 }  // namespace
 
-// The colour bytes stay as they are, also those of fully transparent pixels.
+// The color bytes stay as they are, also those of fully transparent pixels.
 QImage ToQImage(const fw::Picture& picture) {
   QImage image(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), QImage::Format_ARGB32);
   const size_t width = static_cast<size_t>(picture.Width());

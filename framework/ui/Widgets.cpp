@@ -38,7 +38,7 @@ void Rectangle::paintEvent(QPaintEvent*) {
   p.fillRect(t, t, w - 2 * t, h - 2 * t, ToQColor(fill_));
   if (t == 0) return;
   // Bevel: the bottom and right bands, then the top and left bands over them,
-  // each mitred at the two corners where the colours meet.
+  // each mitred at the two corners where the colors meet.
   p.setPen(Qt::NoPen);
   p.setBrush(ToQColor(bottomRight_));
   p.drawPolygon(QPolygon({QPoint(w, 0), QPoint(w, h), QPoint(0, h), QPoint(t, h - t), QPoint(w - t, h - t),

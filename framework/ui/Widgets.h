@@ -17,7 +17,7 @@ class QShortcut;
 
 namespace fw {
 
-// A rectangle with a bevelled border: the top and left edges in one colour,
+// A rectangle with a bevelled border: the top and left edges in one color,
 // the bottom and right edges in another, the interior in FillColor. Presses
 // on it count as presses on the window's background.
 class Rectangle : public QWidget, public ControlOf<Rectangle> {
@@ -93,7 +93,6 @@ class PushButton : public QPushButton, public ControlOf<PushButton> {
   Event<void(PushButton*)> Action;
 
   std::string Caption() const { return text().toStdString(); }
-  void SetCaption(const std::string& c) { setText(QString::fromStdString(c)); }
   // 0 the platform's push button; 3 a square bevel button; other codes as 0.
   int64_t MacButtonStyle() const { return style_; }
   void SetMacButtonStyle(int64_t style);

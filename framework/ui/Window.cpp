@@ -65,9 +65,8 @@ void ApplyRecord(Target& target, std::string_view record, const char* what) {
 
 }  // namespace
 
-Window::Window(std::string className)
+Window::Window()
     : QWidget(nullptr, Qt::Window),
-      className_(std::move(className)),
       content_(new ContentArea(this)),
       nativeMenuBar_(new QMenuBar(this)) {
   LiveWindows().insert(this);
@@ -323,7 +322,7 @@ void Window::PaintContent(QWidget* on) {
   QPainter p(on);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   QColor back = nativeBackground_;
-  if (opaque_) back.setAlpha(255);  // an opaque window ignores the colour's transparency
+  if (opaque_) back.setAlpha(255);  // an opaque window ignores the color's transparency
   p.fillRect(on->rect(), back);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (hasBackgroundColor_) p.fillRect(on->rect(), ToQColor(backgroundColor_));
