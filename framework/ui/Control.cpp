@@ -116,6 +116,13 @@ bool Control::ApplyFontProperty(std::string_view key, const PropertyValue& v) {
   return true;
 }
 
+bool Control::ApplyDataProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "datasource") dataSource_ = AsString(key, v);
+  else if (key == "datafield") dataField_ = AsString(key, v);
+  else return false;
+  return true;
+}
+
 void Control::UpdateFocusPolicy(bool allowFocus) {
   Widget()->setFocusPolicy(!allowFocus ? Qt::NoFocus : tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
 }

@@ -99,6 +99,9 @@ class Control {
     bool bold = false, italic = false, underline = false;
   };
   bool ApplyFontProperty(std::string_view key, const PropertyValue& value);
+  // DataSource and DataField (for the classes that have them): kept as
+  // set; nothing binds data on this platform.
+  bool ApplyDataProperty(std::string_view key, const PropertyValue& value);
   void UpdateFont();
   virtual void TransparentChanged() {}
   virtual void TabStopChanged() { UpdateFocusPolicy(true); }
@@ -119,6 +122,7 @@ class Control {
   bool transparent_ = false;
   std::string initialParent_;
   FontSettings font_;
+  std::string dataSource_, dataField_;
   fw::ControlSize controlSize_ = fw::ControlSize::Regular;
 };
 
@@ -130,6 +134,7 @@ class ControlOf : public Control, public Core {
  public:
   Event<void(Self*)> Open;
 
+  QWidget* Widget() override { return static_cast<Self*>(this); }
   void RaiseOpen() override { Open.Raise(static_cast<Self*>(this)); }
   int64_t Width() const override { return ControlWidth(); }
   int64_t Height() const override { return ControlHeight(); }

@@ -202,9 +202,7 @@ bool TextField::ApplyProperty(std::string_view key, const PropertyValue& v) {
   else if (key == "allowfocusring") {
     allowFocusRing_ = AsBoolean(key, v);
     update();
-  } else if (key == "datasource") dataSource_ = AsString(key, v);
-  else if (key == "datafield") dataField_ = AsString(key, v);
-  else if (ApplyFontProperty(key, v)) {}
+  } else if (ApplyDataProperty(key, v) || ApplyFontProperty(key, v)) {}
   else return Control::ApplyProperty(key, v);
   return true;
 }
@@ -269,9 +267,7 @@ bool Label::ApplyProperty(std::string_view key, const PropertyValue& v) {
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, ToQColor(textColor_));
     setPalette(pal);
-  } else if (key == "datasource") dataSource_ = AsString(key, v);
-  else if (key == "datafield") dataField_ = AsString(key, v);
-  else if (ApplyFontProperty(key, v)) {}
+  } else if (ApplyDataProperty(key, v) || ApplyFontProperty(key, v)) {}
   else return Control::ApplyProperty(key, v);
   return true;
 }
@@ -304,9 +300,7 @@ void PopupMenu::SetSelectedRowIndex(int64_t row) {
 bool PopupMenu::ApplyProperty(std::string_view key, const PropertyValue& v) {
   if (key == "initialvalue") SetInitialValue(AsString(key, v));
   else if (key == "selectedrowindex") SetSelectedRowIndex(AsInt64(key, v));
-  else if (key == "datasource") dataSource_ = AsString(key, v);
-  else if (key == "datafield") dataField_ = AsString(key, v);
-  else if (ApplyFontProperty(key, v)) {}
+  else if (ApplyDataProperty(key, v) || ApplyFontProperty(key, v)) {}
   else return Control::ApplyProperty(key, v);
   return true;
 }

@@ -23,7 +23,6 @@ namespace fw {
 class Rectangle : public QWidget, public ControlOf<Rectangle> {
  public:
   explicit Rectangle(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Rectangle"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -50,7 +49,6 @@ class Rectangle : public QWidget, public ControlOf<Rectangle> {
 class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas> {
  public:
   explicit CanvasControl(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Canvas"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -86,7 +84,6 @@ class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas
 class PushButton : public QPushButton, public ControlOf<PushButton> {
  public:
   explicit PushButton(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "PushButton"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -112,7 +109,6 @@ class PushButton : public QPushButton, public ControlOf<PushButton> {
 class TextField : public QLineEdit, public ControlOf<TextField> {
  public:
   explicit TextField(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "TextField"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -142,7 +138,7 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
   void UpdateColors();
   int64_t textAlignment_ = 0;
   fw::Color background_{0x00FFFFFFu}, textColor_{0x00000000u};
-  std::string format_, mask_, dataSource_, dataField_;
+  std::string format_, mask_;
   int64_t maxChars_ = 0;
   bool spellChecking_ = false, allowTabs_ = false, allowFocusRing_ = true;
 };
@@ -152,7 +148,6 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
 class Label : public QLabel, public ControlOf<Label> {
  public:
   explicit Label(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Label"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -170,7 +165,7 @@ class Label : public QLabel, public ControlOf<Label> {
  private:
   void UpdateText();
   void UpdateMouse();
-  std::string value_, dataSource_, dataField_;
+  std::string value_;
   bool multiline_ = false, selectable_ = false;
   int64_t textAlignment_ = 0;
   fw::Color textColor_{0x00000000u};
@@ -181,7 +176,6 @@ class Label : public QLabel, public ControlOf<Label> {
 class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
  public:
   explicit PopupMenu(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "PopupMenu"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -196,8 +190,6 @@ class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
   // The text of the selected row; empty when none is selected.
   std::string SelectedRowValue() const { return currentText().toStdString(); }
 
- private:
-  std::string dataSource_, dataField_;
 };
 
 // A stepper: two small arrow buttons, raising Up and Down. Holding an arrow
@@ -205,7 +197,6 @@ class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
 class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
  public:
   explicit UpDownArrows(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "UpDownArrows"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -230,7 +221,6 @@ class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
 class ProgressBar : public QProgressBar, public ControlOf<ProgressBar> {
  public:
   explicit ProgressBar(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "ProgressBar"; }
 };
 
@@ -238,7 +228,6 @@ class ProgressBar : public QProgressBar, public ControlOf<ProgressBar> {
 class ProgressWheel : public QWidget, public ControlOf<ProgressWheel> {
  public:
   explicit ProgressWheel(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "ProgressWheel"; }
   QSize sizeHint() const override { return {16, 16}; }
 
