@@ -9,6 +9,7 @@
 
 #include "app/window/MW.h"
 #include "app/window/Module1.h"
+#include "app/window/Records.h"
 #include "framework/core/NumberText.h"
 
 namespace {
@@ -88,11 +89,10 @@ void MW::ColorPM_Open(fw::PopupMenu* sender) {
 void MW::ColorPM_Change(fw::PopupMenu* sender) {
   // By the row's text, not its position; an unknown text means set 0.
   const std::string row = fw::Deref(sender, "ColorPM").SelectedRowValue();
-  const char* names[] = {"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
   int64_t value = 0;
-  for (int64_t i = 0; i < 5; ++i)
-    if (row == names[i]) {
-      value = i;
+  for (size_t i = 0; i < records::kColorSetNames.size(); ++i)
+    if (row == records::kColorSetNames[i]) {
+      value = static_cast<int64_t>(i);
       break;
     }
   selectColorSet = value;

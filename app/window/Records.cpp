@@ -28,6 +28,18 @@ struct RecordBytes {
 
 using RecordWriter = fw::PropertyRecordWriter<RecordBytes>;
 
+constexpr std::string_view View(const RecordBytes& r) { return {r.data.data(), r.size}; }
+
+// The color-set popup's rows in one text, separated by CR.
+constexpr RecordBytes kColorSetRows = [] {
+  RecordBytes rows;
+  for (std::string_view name : kColorSetNames) {
+    if (rows.size != 0) rows.push_back('\r');
+    for (char c : name) rows.push_back(c);
+  }
+  return rows;
+}();
+
 using enum ControlClass;
 constexpr int64_t N = fw::kNoControlIndex;  // no control array
 constexpr auto R = Rectangle, C = Canvas, T = TextField, B = PushButton, L = Label,
@@ -100,7 +112,7 @@ constexpr std::array<Row, 50> kRows{{
     {L, "ST", 5, 530, 97, 120, 16, 58, "関数Z(mx+myi)\r", {.textAlignment = 2}},  // 43
     {U, "UDArrows1", N, 634, 115, 13, 23, 59, "", {}},  // 44
     {U, "UDArrows2", N, 633, 149, 13, 23, 60, "", {}},  // 45
-    {P, "ColorPM", N, 516, 387, 80, 16, 61, "16色\r日本色\r絵具\rヌビロ\rペラサ", {}},  // 46
+    {P, "ColorPM", N, 516, 387, 80, 16, 61, View(kColorSetRows), {}},  // 46
     {B, "QuorixPB7", N, 590, 442, 60, 18, 62, "Quorix7", {}},  // 47
     {B, "QuorixPB9", N, 590, 474, 60, 18, 63, "Quorix9", {}},  // 48
     {L, "ST", 1919, 537, 352, 100, 16, 64, "250≦ｘ,y≦2000", {.textAlignment = 2, .fontSize = 12.0f}},  // 49
@@ -335,8 +347,6 @@ constexpr std::array<RecordBytes, 50> BuildControlRecords() {
 
 constexpr RecordBytes kWindowRecord = BuildWindowRecord();
 constexpr std::array<RecordBytes, 50> kControlRecords = BuildControlRecords();
-
-constexpr std::string_view View(const RecordBytes& r) { return {r.data.data(), r.size}; }
 
 constexpr std::array<ControlDesign, 50> BuildTable() {
   std::array<ControlDesign, 50> out{};

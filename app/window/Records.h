@@ -18,6 +18,10 @@ struct ControlDesign {
   std::string_view record;
 };
 
+// The rows of the color-set popup ColorPM: row n names color set n. Its
+// record stores them separated by CR.
+inline constexpr std::array<std::string_view, 5> kColorSetNames{"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
+
 // The window's record.
 std::string_view WindowRecord();
 
