@@ -116,8 +116,9 @@ void MW::Bind(const char* name, E C::*event, M handler) {
   fw::AddHandler(control.*event, this, handler);
 }
 
-// A render button: its command on Action, then its Open handler.
-void MW::MakeRenderButton(size_t row, const char* name, void (MW::*action)(fw::PushButton*),
+// A render button: its render command (MWModel's) on Action, then its Open
+// handler.
+void MW::MakeRenderButton(size_t row, const char* name, void (MWModel::*action)(fw::PushButton*),
                           void (MW::*open)(fw::PushButton*)) {
   Make<fw::PushButton>(row, name);
   Bind<fw::PushButton>(name, &fw::PushButton::Action, action);

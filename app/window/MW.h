@@ -176,7 +176,7 @@ class MW : public fw::Window, public MWModel {
   // Binds an event of the named control to a handler of this window.
   template <class T, class E, class C, class M>
   void Bind(const char* name, E C::*event, M handler);
-  void MakeRenderButton(size_t row, const char* name, void (MW::*action)(fw::PushButton*),
+  void MakeRenderButton(size_t row, const char* name, void (MWModel::*action)(fw::PushButton*),
                         void (MW::*open)(fw::PushButton*));
   void MakeStepper(size_t row, const char* name, void (MW::*down)(fw::UpDownArrows*),
                    void (MW::*up)(fw::UpDownArrows*));
