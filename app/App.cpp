@@ -5,6 +5,7 @@
 #include "app/window/MW.h"
 #include "framework/ui/NativeClass.h"
 #include "framework/ui/Report.h"
+#include "framework/ui/Window.h"
 
 bool App::IsEventImplemented(const std::string&) const { return false; }
 

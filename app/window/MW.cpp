@@ -45,7 +45,7 @@ MW::ST::ST(fw::Window& window) : fw::Label(window.Content()) {
 
 // ------------------------------------------------------------------ window
 
-MW::MW() : fw::Window(kClassName) {}
+MW::MW() = default;
 
 MW::~MW() { CVBackdrop.reset(); }
 
@@ -73,35 +73,41 @@ void MW::CreateControls() {
 }
 
 template <class T>
+T* MW::Typed(fw::Control* control, const std::string& what) {
+  if (control == nullptr) return nullptr;
+  T* typed = dynamic_cast<T*>(control);
+  if (typed == nullptr)
+    throw fw::IllegalCastException("The control " + what + " is a " + control->ClassName() + ".");
+  return typed;
+}
+
+template <class T>
 T* MW::Named(const std::string& name) {
-  fw::Control* c = ControlByName(name);
-  if (c == nullptr) return nullptr;
-  T* t = dynamic_cast<T*>(c);
-  if (t == nullptr) throw fw::IllegalCastException("The control " + name + " is a " + c->ClassName() + ".");
-  return t;
+  return Typed<T>(ControlByName(name), name);
+}
+
+template <class T>
+T* MW::Member(const std::string& name, int64_t index) {
+  return Typed<T>(ControlByNameIndex(name, index), name + "(" + std::to_string(index) + ")");
 }
 
 template <class T>
 void MW::Make(size_t row, const char* name) {
   const records::ControlDesign& d = Row(row);
-  if (d.name != name || d.index != records::kNoIndex)
+  if (d.name != name || d.index != fw::kNoControlIndex)
     throw fw::RuntimeException("Design row " + std::to_string(row) + " is not " + name + ".");
   AddControl(name, New<T>());
   fw::SetProperties(fw::Deref(Named<T>(name), name), d.record);
 }
 
-template <class Member, class Base>
+template <class ArrayClass, class Base>
 void MW::MakeMember(size_t row, const char* name, int64_t index) {
   const records::ControlDesign& d = Row(row);
   if (d.name != name || d.index != index)
     throw fw::RuntimeException("Design row " + std::to_string(row) + " is not " + name + "(" +
                                std::to_string(index) + ").");
-  AddControl(name, New<Member>(index));
-  fw::Control* found = ControlByNameIndex(name, index);
-  auto* typed = dynamic_cast<Base*>(found);
-  if (found != nullptr && typed == nullptr)
-    throw fw::IllegalCastException(std::string("The control ") + name + " is a " + found->ClassName() + ".");
-  fw::SetProperties(fw::Deref(typed, name), d.record);
+  AddControl(name, New<ArrayClass>(index));
+  fw::SetProperties(fw::Deref(Member<Base>(name, index), name), d.record);
 }
 
 template <class T, class E, class C, class M>
@@ -110,8 +116,25 @@ void MW::Bind(const char* name, E C::*event, M handler) {
   fw::AddHandler(control.*event, this, handler);
 }
 
+// A render button: its render command (MWModel's) on Action, then its Open
+// handler.
+void MW::MakeRenderButton(size_t row, const char* name, void (MWModel::*action)(fw::PushButton*),
+                          void (MW::*open)(fw::PushButton*)) {
+  Make<fw::PushButton>(row, name);
+  Bind<fw::PushButton>(name, &fw::PushButton::Action, action);
+  Bind<fw::PushButton>(name, &fw::PushButton::Open, open);
+}
+
+// A stepper: Down, then Up.
+void MW::MakeStepper(size_t row, const char* name, void (MW::*down)(fw::UpDownArrows*),
+                     void (MW::*up)(fw::UpDownArrows*)) {
+  Make<fw::UpDownArrows>(row, name);
+  Bind<fw::UpDownArrows>(name, &fw::UpDownArrows::Down, down);
+  Bind<fw::UpDownArrows>(name, &fw::UpDownArrows::Up, up);
+}
+
 void MW::CreateControls0() {
-  using fw::CanvasControl, fw::PushButton, fw::Rectangle, fw::UpDownArrows, fw::TextField, fw::Label;
+  using fw::CanvasControl, fw::PushButton, fw::Rectangle, fw::TextField, fw::Label;
   Make<Rectangle>(1, "BackRA0");
   Bind<Rectangle>("BackRA0", &Rectangle::Open, &MW::BackRA0_Open);
   Make<CanvasControl>(2, "QuorixCV");
@@ -120,18 +143,10 @@ void MW::CreateControls0() {
   Bind<CanvasControl>("QuorixCV", &CanvasControl::Open, &MW::QuorixCV_Open);
   Make<Rectangle>(3, "BackRA1");
   MakeMember<EFMember, TextField>(4, "EF", 5);
-  Make<PushButton>(5, "QuorixPB0");
-  Bind<PushButton>("QuorixPB0", &PushButton::Action, &MW::QuorixPB0_Action);
-  Bind<PushButton>("QuorixPB0", &PushButton::Open, &MW::QuorixPB0_Open);
-  Make<PushButton>(6, "QuorixPB3");
-  Bind<PushButton>("QuorixPB3", &PushButton::Action, &MW::QuorixPB3_Action);
-  Bind<PushButton>("QuorixPB3", &PushButton::Open, &MW::QuorixPB3_Open);
-  Make<PushButton>(7, "QuorixPB2");
-  Bind<PushButton>("QuorixPB2", &PushButton::Action, &MW::QuorixPB2_Action);
-  Bind<PushButton>("QuorixPB2", &PushButton::Open, &MW::QuorixPB2_Open);
-  Make<PushButton>(8, "QuorixPB1");
-  Bind<PushButton>("QuorixPB1", &PushButton::Action, &MW::QuorixPB1_Action);
-  Bind<PushButton>("QuorixPB1", &PushButton::Open, &MW::QuorixPB1_Open);
+  MakeRenderButton(5, "QuorixPB0", &MW::QuorixPB0_Action, &MW::QuorixPB0_Open);
+  MakeRenderButton(6, "QuorixPB3", &MW::QuorixPB3_Action, &MW::QuorixPB3_Open);
+  MakeRenderButton(7, "QuorixPB2", &MW::QuorixPB2_Action, &MW::QuorixPB2_Open);
+  MakeRenderButton(8, "QuorixPB1", &MW::QuorixPB1_Action, &MW::QuorixPB1_Open);
   MakeMember<EFMember, TextField>(9, "EF", 4);
   MakeMember<EFMember, TextField>(10, "EF", 3);
   MakeMember<STMember, Label>(11, "ST", 716);
@@ -141,49 +156,31 @@ void MW::CreateControls0() {
   MakeMember<STMember, Label>(15, "ST", 11);
   MakeMember<STMember, Label>(16, "ST", 10);
   MakeMember<STMember, Label>(17, "ST", 1);
-  Make<UpDownArrows>(18, "UDArrows3");
-  Bind<UpDownArrows>("UDArrows3", &UpDownArrows::Down, &MW::UDArrows3_Down);
-  Bind<UpDownArrows>("UDArrows3", &UpDownArrows::Up, &MW::UDArrows3_Up);
-  Make<UpDownArrows>(19, "UDArrows4");
-  Bind<UpDownArrows>("UDArrows4", &UpDownArrows::Down, &MW::UDArrows4_Down);
-  Bind<UpDownArrows>("UDArrows4", &UpDownArrows::Up, &MW::UDArrows4_Up);
-  Make<UpDownArrows>(20, "UDArrows5");
-  Bind<UpDownArrows>("UDArrows5", &UpDownArrows::Down, &MW::UDArrows5_Down);
-  Bind<UpDownArrows>("UDArrows5", &UpDownArrows::Up, &MW::UDArrows5_Up);
+  MakeStepper(18, "UDArrows3", &MW::UDArrows3_Down, &MW::UDArrows3_Up);
+  MakeStepper(19, "UDArrows4", &MW::UDArrows4_Down, &MW::UDArrows4_Up);
+  MakeStepper(20, "UDArrows5", &MW::UDArrows5_Down, &MW::UDArrows5_Up);
   MakeMember<STMember, Label>(21, "ST", 1514);
   MakeMember<STMember, Label>(22, "ST", 1617);
   MakeMember<STMember, Label>(23, "ST", 1718);
   MakeMember<EFMember, TextField>(24, "EF", 6);
-  Make<UpDownArrows>(25, "UDArrows6");
-  Bind<UpDownArrows>("UDArrows6", &UpDownArrows::Down, &MW::UDArrows6_Down);
-  Bind<UpDownArrows>("UDArrows6", &UpDownArrows::Up, &MW::UDArrows6_Up);
-  Make<PushButton>(26, "QuorixPB4");
-  Bind<PushButton>("QuorixPB4", &PushButton::Action, &MW::QuorixPB4_Action);
-  Bind<PushButton>("QuorixPB4", &PushButton::Open, &MW::QuorixPB4_Open);
-  Make<PushButton>(27, "QuorixPB5");
-  Bind<PushButton>("QuorixPB5", &PushButton::Action, &MW::QuorixPB5_Action);
-  Bind<PushButton>("QuorixPB5", &PushButton::Open, &MW::QuorixPB5_Open);
-  Make<PushButton>(28, "QuorixPB6");
-  Bind<PushButton>("QuorixPB6", &PushButton::Action, &MW::QuorixPB6_Action);
-  Bind<PushButton>("QuorixPB6", &PushButton::Open, &MW::QuorixPB6_Open);
+  MakeStepper(25, "UDArrows6", &MW::UDArrows6_Down, &MW::UDArrows6_Up);
+  MakeRenderButton(26, "QuorixPB4", &MW::QuorixPB4_Action, &MW::QuorixPB4_Open);
+  MakeRenderButton(27, "QuorixPB5", &MW::QuorixPB5_Action, &MW::QuorixPB5_Open);
+  MakeRenderButton(28, "QuorixPB6", &MW::QuorixPB6_Action, &MW::QuorixPB6_Open);
   Make<PushButton>(29, "ResetButton");
   Bind<PushButton>("ResetButton", &PushButton::Open, &MW::ResetButton_Open);
   Bind<PushButton>("ResetButton", &PushButton::Action, &MW::ResetButton_Action);
-  Make<PushButton>(30, "QuorixPB8");
-  Bind<PushButton>("QuorixPB8", &PushButton::Action, &MW::QuorixPB8_Action);
-  Bind<PushButton>("QuorixPB8", &PushButton::Open, &MW::QuorixPB8_Open);
+  MakeRenderButton(30, "QuorixPB8", &MW::QuorixPB8_Action, &MW::QuorixPB8_Open);
 }
 
 void MW::CreateControls1() {
-  using fw::PopupMenu, fw::PushButton, fw::UpDownArrows, fw::TextField, fw::Label;
+  using fw::PopupMenu, fw::TextField, fw::Label;
   MakeMember<STMember, Label>(31, "ST", 0);
   MakeMember<EFMember, TextField>(32, "EF", 0);
   MakeMember<STMember, Label>(33, "ST", 4);
   MakeMember<STMember, Label>(34, "ST", 3);
   MakeMember<STMember, Label>(35, "ST", 2);
-  Make<UpDownArrows>(36, "UDArrows0");
-  Bind<UpDownArrows>("UDArrows0", &UpDownArrows::Down, &MW::UDArrows0_Down);
-  Bind<UpDownArrows>("UDArrows0", &UpDownArrows::Up, &MW::UDArrows0_Up);
+  MakeStepper(36, "UDArrows0", &MW::UDArrows0_Down, &MW::UDArrows0_Up);
   MakeMember<EFMember, TextField>(37, "EF", 2);
   MakeMember<EFMember, TextField>(38, "EF", 1);
   MakeMember<STMember, Label>(39, "ST", 9);
@@ -191,21 +188,13 @@ void MW::CreateControls1() {
   MakeMember<STMember, Label>(41, "ST", 7);
   MakeMember<STMember, Label>(42, "ST", 6);
   MakeMember<STMember, Label>(43, "ST", 5);
-  Make<UpDownArrows>(44, "UDArrows1");
-  Bind<UpDownArrows>("UDArrows1", &UpDownArrows::Down, &MW::UDArrows1_Down);
-  Bind<UpDownArrows>("UDArrows1", &UpDownArrows::Up, &MW::UDArrows1_Up);
-  Make<UpDownArrows>(45, "UDArrows2");
-  Bind<UpDownArrows>("UDArrows2", &UpDownArrows::Down, &MW::UDArrows2_Down);
-  Bind<UpDownArrows>("UDArrows2", &UpDownArrows::Up, &MW::UDArrows2_Up);
+  MakeStepper(44, "UDArrows1", &MW::UDArrows1_Down, &MW::UDArrows1_Up);
+  MakeStepper(45, "UDArrows2", &MW::UDArrows2_Down, &MW::UDArrows2_Up);
   Make<PopupMenu>(46, "ColorPM");
   Bind<PopupMenu>("ColorPM", &PopupMenu::Open, &MW::ColorPM_Open);
   Bind<PopupMenu>("ColorPM", &PopupMenu::Change, &MW::ColorPM_Change);
-  Make<PushButton>(47, "QuorixPB7");
-  Bind<PushButton>("QuorixPB7", &PushButton::Action, &MW::QuorixPB7_Action);
-  Bind<PushButton>("QuorixPB7", &PushButton::Open, &MW::QuorixPB7_Open);
-  Make<PushButton>(48, "QuorixPB9");
-  Bind<PushButton>("QuorixPB9", &PushButton::Action, &MW::QuorixPB9_Action);
-  Bind<PushButton>("QuorixPB9", &PushButton::Open, &MW::QuorixPB9_Open);
+  MakeRenderButton(47, "QuorixPB7", &MW::QuorixPB7_Action, &MW::QuorixPB7_Open);
+  MakeRenderButton(48, "QuorixPB9", &MW::QuorixPB9_Action, &MW::QuorixPB9_Open);
   MakeMember<STMember, Label>(49, "ST", 1919);
   MakeMember<STMember, Label>(50, "ST", 2020);
 }
@@ -215,22 +204,12 @@ void MW::CreateControls1() {
 fw::Rectangle* MW::BackRA0() { return Named<fw::Rectangle>("BackRA0"); }
 fw::CanvasControl* MW::QuorixCV() { return Named<fw::CanvasControl>("QuorixCV"); }
 fw::Rectangle* MW::BackRA1() { return Named<fw::Rectangle>("BackRA1"); }
-fw::TextField* MW::EF(int64_t index) {
-  fw::Control* c = ControlByNameIndex("EF", index);
-  auto* t = dynamic_cast<fw::TextField*>(c);
-  if (c != nullptr && t == nullptr) throw fw::IllegalCastException("EF(" + std::to_string(index) + ") is no TextField.");
-  return t;
-}
+fw::TextField* MW::EF(int64_t index) { return Member<fw::TextField>("EF", index); }
 fw::PushButton* MW::QuorixPB0() { return Named<fw::PushButton>("QuorixPB0"); }
 fw::PushButton* MW::QuorixPB3() { return Named<fw::PushButton>("QuorixPB3"); }
 fw::PushButton* MW::QuorixPB2() { return Named<fw::PushButton>("QuorixPB2"); }
 fw::PushButton* MW::QuorixPB1() { return Named<fw::PushButton>("QuorixPB1"); }
-fw::Label* MW::ST(int64_t index) {
-  fw::Control* c = ControlByNameIndex("ST", index);
-  auto* l = dynamic_cast<fw::Label*>(c);
-  if (c != nullptr && l == nullptr) throw fw::IllegalCastException("ST(" + std::to_string(index) + ") is no Label.");
-  return l;
-}
+fw::Label* MW::ST(int64_t index) { return Member<fw::Label>("ST", index); }
 fw::UpDownArrows* MW::UDArrows3() { return Named<fw::UpDownArrows>("UDArrows3"); }
 fw::UpDownArrows* MW::UDArrows4() { return Named<fw::UpDownArrows>("UDArrows4"); }
 fw::UpDownArrows* MW::UDArrows5() { return Named<fw::UpDownArrows>("UDArrows5"); }

@@ -9,9 +9,36 @@
 #include "render/MWModel.h"
 
 // The explorer window: the one window of the application and its whole
-// state (MWModel). It builds its 50 controls from their design records,
-// binds their events to its handlers and opens transparent over its
-// backdrop picture. The framework knows the class as "MW.MW".
+// state (MWModel). It builds its 50 controls from their design records
+// (Records.cpp, in creation order), binds their events to its handlers and
+// opens transparent over its backdrop picture. The framework knows the
+// class as "MW.MW".
+//
+// Where each control's code is:
+//
+//   control                  shows / does                     handlers                        file
+//   BackRA0                  frame around the canvas          BackRA0_Open                    MW.cpp
+//   QuorixCV                 the canvas: the rendered picture QuorixCV_MouseDown, _MouseUp,   MW.cpp
+//                                                             _Open
+//   BackRA1                  the panel behind the controls    -
+//   EF(0)..EF(6)             the parameters mn, mx, my, ma,   - (read-only; written by the    MWPanel.cpp
+//                            mb, mw, mpixcel                  steppers and Reset)
+//   ST(...)                  captions and headings            -
+//   UDArrows0..UDArrows6     step EF(k) and its parameter     UDArrowsk_Down, UDArrowsk_Up    MWPanel.cpp
+//                            (limits, steps: MWPanel.h)
+//   ResetButton "Reset"      restores the default parameters  ResetButton_Open, _Action       MWPanel.cpp
+//   ColorPM                  chooses the color set            ColorPM_Open, ColorPM_Change    MWPanel.cpp
+//   QuorixPB0..QuorixPB9     render one picture each: button  QuorixPBn_Action (MWModel)      render/Commands.cpp
+//                            n is "Quorixn", 5 and 6 are      QuorixPBn_Open (mini size)      MWPanel.cpp
+//                            "Julia0" and "Julia1"
+//   File > Save              the canvas as a PNG file         FileSave_Action                 MWSave.cpp
+//   the window               Open, Close, MouseDown           Event_Open, _Close, _MouseDown  MW.cpp
+//
+// Every control is made and its events bound in MW.cpp (CreateControls0,
+// CreateControls1); the accessors (BackRA0() .. QuorixPB9(), EF(i), ST(i))
+// find a control again by its name (and index) and are defined there, as
+// are the menu-item accessors. RandomColor0..4 and ColorSetChange are MWModel's
+// (render/Commands.cpp).
 class MW : public fw::Window, public MWModel {
  public:
   static constexpr const char* kClassName = "MW.MW";
@@ -38,13 +65,13 @@ class MW : public fw::Window, public MWModel {
   // the first request.
   static MW* Implicit();
 
-  // 1-3. Set-up and the two creation passes.
+  // Set-up and the two creation passes.
   void Layout() override;
   void CreateControls() override;
   void CreateControls0();
   void CreateControls1();
 
-  // 4. Control accessors (nullptr when the window has no such control).
+  // Control accessors (nullptr when the window has no such control).
   fw::Rectangle* BackRA0();
   fw::CanvasControl* QuorixCV() override;
   fw::Rectangle* BackRA1();
@@ -70,7 +97,7 @@ class MW : public fw::Window, public MWModel {
   fw::PushButton* QuorixPB7();
   fw::PushButton* QuorixPB9();
 
-  // 5. Control event handlers. The render commands QuorixPB0_Action to
+  // Control event handlers. The render commands QuorixPB0_Action to
   // QuorixPB9_Action are MWModel's.
   void BackRA0_Open(fw::Rectangle* sender);
   bool QuorixCV_MouseDown(fw::CanvasControl* sender, int64_t X, int64_t Y);
@@ -105,7 +132,7 @@ class MW : public fw::Window, public MWModel {
   void QuorixPB7_Open(fw::PushButton* sender);
   void QuorixPB9_Open(fw::PushButton* sender);
 
-  // 6. Menu-item accessors (the items of the window's menu bar).
+  // Menu-item accessors (the items of the window's menu bar).
   std::shared_ptr<fw::MenuItem> EditMenu();
   std::shared_ptr<fw::MenuItem> EditSelectAll();
   std::shared_ptr<fw::MenuItem> EditSeparator2();
@@ -119,31 +146,39 @@ class MW : public fw::Window, public MWModel {
   std::shared_ptr<fw::MenuItem> FileSave();
   std::shared_ptr<fw::QuitMenuItem> FileQuit();
 
-  // 7-11. Menu handlers and the window's own events.
+  // Menu handlers and the window's own events.
   void AddMenuHandlers(fw::Window& w) override;
   void Event_Open() override;
   void Event_Close() override;
   bool Event_MouseDown(int64_t X, int64_t Y) override;
   bool FileSave_Action();
 
-  // 12-13. RandomColor0..4 and ColorSetChange are MWModel's.
-
   // Whether the class handles the window event of that name.
   bool IsEventImplemented(const std::string& eventName) const;
 
  private:
-  // The registered control of that name as class T (nullptr when none;
-  // IllegalCastException when it is of another class).
+  // The control as class T: nullptr when there is none,
+  // IllegalCastException (naming it as what) when it is of another class.
+  template <class T>
+  static T* Typed(fw::Control* control, const std::string& what);
+  // The registered control of that name, or the array member of that name
+  // and index, as class T.
   template <class T>
   T* Named(const std::string& name);
+  template <class T>
+  T* Member(const std::string& name, int64_t index);
   // Creating one control of the design table (row 1 to 50): made, registered
   // under its name (and index), looked up again and given its record.
   template <class T>
   void Make(size_t row, const char* name);
-  template <class Member, class Base>
+  template <class ArrayClass, class Base>
   void MakeMember(size_t row, const char* name, int64_t index);
   // Binds an event of the named control to a handler of this window.
   template <class T, class E, class C, class M>
   void Bind(const char* name, E C::*event, M handler);
+  void MakeRenderButton(size_t row, const char* name, void (MWModel::*action)(fw::PushButton*),
+                        void (MW::*open)(fw::PushButton*));
+  void MakeStepper(size_t row, const char* name, void (MW::*down)(fw::UpDownArrows*),
+                   void (MW::*up)(fw::UpDownArrows*));
   std::shared_ptr<fw::MenuItem> MenuItemNamed(const char* name);
 };

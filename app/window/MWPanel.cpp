@@ -1,31 +1,18 @@
-// The parameter panel: steppers, Reset, the colour-set popup and the render
+// The parameter panel: steppers, Reset, the color-set popup and the render
 // buttons' Open handlers.
+#include "app/window/MWPanel.h"
+
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <tuple>
 
 #include "app/window/MW.h"
 #include "app/window/Module1.h"
+#include "app/window/Records.h"
 #include "framework/core/NumberText.h"
 
 namespace {
-
-// One stepper's field, limits (with the texts written at a limit) and step.
-struct StepperRange {
-  int64_t field;
-  double lower;
-  const char* lowerText;
-  double upper;
-  const char* upperText;
-  double step;
-};
-
-constexpr StepperRange kMn{0, 10.0, "10", 1000.0, "1000", 10.0};
-constexpr StepperRange kMx{1, -1.0, "-1", 1.0, "1", 0.1};
-constexpr StepperRange kMy{2, -1.0, "-1", 1.0, "1", 0.1};
-constexpr StepperRange kMa{3, -2.0, "-2", 2.0, "2", 0.1};
-constexpr StepperRange kMb{4, -2.0, "-2", 2.0, "2", 0.1};
-constexpr StepperRange kMw{5, 0.0, "0", 4.0, "4", 0.1};
-constexpr StepperRange kMpixcel{6, 250.0, "250", 2000.0, "2000", 50.0};
 
 // A Double truncated toward zero; NaN gives 0 and values beyond the Int64
 // range give its ends, where a plain conversion would be undefined.
@@ -39,58 +26,59 @@ int64_t TruncateToInt64(double v) {
 void Store(double& property, double v) { property = v; }
 void Store(int64_t& property, double v) { property = TruncateToInt64(v); }
 
-// One press: the limit test comes before the step, and the field is written
-// before the property, which takes the number the new text reads as.
-template <class P>
-void Press(MW& w, const StepperRange& r, P& property, bool up) {
-  const double value = fw::Val(fw::Deref(w.EF(r.field), "EF").Value());
-  if (up ? value >= r.upper : r.lower >= value) {
-    fw::Deref(w.EF(r.field), "EF").SetValue(up ? r.upperText : r.lowerText);
-    Store(property, up ? r.upper : r.lower);
+// The window's parameter properties in the order of kParameters.
+auto Properties(MW& w) { return std::tie(w.mn, w.mx, w.my, w.ma, w.mb, w.mw, w.mpixcel); }
+
+// One press of stepper k: the limit test comes before the step, and the
+// field is written before the property, which takes the number the new
+// text reads as.
+template <size_t k>
+void Press(MW& w, bool up) {
+  const Parameter& p = kParameters[k];
+  auto& property = std::get<k>(Properties(w));
+  fw::TextField& field = fw::Deref(w.EF(k), "EF");
+  const double value = fw::Val(field.Value());
+  if (up ? value >= p.upper : p.lower >= value) {
+    field.SetValue(up ? p.upperText : p.lowerText);
+    Store(property, up ? p.upper : p.lower);
     return;
   }
-  fw::Deref(w.EF(r.field), "EF").SetValue(fw::Str(up ? value + r.step : value - r.step));
-  Store(property, fw::Val(fw::Deref(w.EF(r.field), "EF").Value()));
+  field.SetValue(fw::Str(up ? value + p.step : value - p.step));
+  Store(property, fw::Val(field.Value()));
+}
+
+void StoreDefaults(MW& w) {
+  std::apply([](auto&... property) {
+    size_t k = 0;
+    (Store(property, kParameters[k++].value), ...);
+  }, Properties(w));
 }
 
 }  // namespace
 
-void MW::UDArrows0_Down(fw::UpDownArrows*) { Press(*this, kMn, mn, false); }
-void MW::UDArrows0_Up(fw::UpDownArrows*) { Press(*this, kMn, mn, true); }
-void MW::UDArrows1_Down(fw::UpDownArrows*) { Press(*this, kMx, mx, false); }
-void MW::UDArrows1_Up(fw::UpDownArrows*) { Press(*this, kMx, mx, true); }
-void MW::UDArrows2_Down(fw::UpDownArrows*) { Press(*this, kMy, my, false); }
-void MW::UDArrows2_Up(fw::UpDownArrows*) { Press(*this, kMy, my, true); }
-void MW::UDArrows3_Down(fw::UpDownArrows*) { Press(*this, kMa, ma, false); }
-void MW::UDArrows3_Up(fw::UpDownArrows*) { Press(*this, kMa, ma, true); }
-void MW::UDArrows4_Down(fw::UpDownArrows*) { Press(*this, kMb, mb, false); }
-void MW::UDArrows4_Up(fw::UpDownArrows*) { Press(*this, kMb, mb, true); }
-void MW::UDArrows5_Down(fw::UpDownArrows*) { Press(*this, kMw, mw, false); }
-void MW::UDArrows5_Up(fw::UpDownArrows*) { Press(*this, kMw, mw, true); }
-void MW::UDArrows6_Down(fw::UpDownArrows*) { Press(*this, kMpixcel, mpixcel, false); }
-void MW::UDArrows6_Up(fw::UpDownArrows*) { Press(*this, kMpixcel, mpixcel, true); }
+void MW::UDArrows0_Down(fw::UpDownArrows*) { Press<0>(*this, false); }
+void MW::UDArrows0_Up(fw::UpDownArrows*) { Press<0>(*this, true); }
+void MW::UDArrows1_Down(fw::UpDownArrows*) { Press<1>(*this, false); }
+void MW::UDArrows1_Up(fw::UpDownArrows*) { Press<1>(*this, true); }
+void MW::UDArrows2_Down(fw::UpDownArrows*) { Press<2>(*this, false); }
+void MW::UDArrows2_Up(fw::UpDownArrows*) { Press<2>(*this, true); }
+void MW::UDArrows3_Down(fw::UpDownArrows*) { Press<3>(*this, false); }
+void MW::UDArrows3_Up(fw::UpDownArrows*) { Press<3>(*this, true); }
+void MW::UDArrows4_Down(fw::UpDownArrows*) { Press<4>(*this, false); }
+void MW::UDArrows4_Up(fw::UpDownArrows*) { Press<4>(*this, true); }
+void MW::UDArrows5_Down(fw::UpDownArrows*) { Press<5>(*this, false); }
+void MW::UDArrows5_Up(fw::UpDownArrows*) { Press<5>(*this, true); }
+void MW::UDArrows6_Down(fw::UpDownArrows*) { Press<6>(*this, false); }
+void MW::UDArrows6_Up(fw::UpDownArrows*) { Press<6>(*this, true); }
 
 void MW::ResetButton_Open(fw::PushButton* sender) {
   Module1::SetControlSize(sender, Module1::NSControlSizeMini);
-  mx = 0.0;
-  my = 0.0;
-  ma = -1.0;
-  mb = 1.0;
-  mw = 4.0;
-  mpixcel = 500;
-  mn = 100;
+  StoreDefaults(*this);
 }
 
 void MW::ResetButton_Action(fw::PushButton*) {
-  mn = 100;
-  mx = 0.0;
-  my = 0.0;
-  ma = -1.0;
-  mb = 1.0;
-  mw = 4.0;
-  mpixcel = 500;
-  const char* texts[] = {"100", "0", "0", "-1", "1", "4", "500"};
-  for (int64_t i = 0; i < 7; ++i) fw::Deref(EF(i), "EF").SetValue(texts[i]);
+  StoreDefaults(*this);
+  for (size_t k = 0; k < kParameters.size(); ++k) fw::Deref(EF(k), "EF").SetValue(kParameters[k].text);
 }
 
 void MW::ColorPM_Open(fw::PopupMenu* sender) {
@@ -101,11 +89,10 @@ void MW::ColorPM_Open(fw::PopupMenu* sender) {
 void MW::ColorPM_Change(fw::PopupMenu* sender) {
   // By the row's text, not its position; an unknown text means set 0.
   const std::string row = fw::Deref(sender, "ColorPM").SelectedRowValue();
-  const char* names[] = {"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
   int64_t value = 0;
-  for (int64_t i = 0; i < 5; ++i)
-    if (row == names[i]) {
-      value = i;
+  for (size_t i = 0; i < records::kColorSetNames.size(); ++i)
+    if (row == records::kColorSetNames[i]) {
+      value = static_cast<int64_t>(i);
       break;
     }
   selectColorSet = value;

@@ -14,7 +14,7 @@ void SetMovableWindow(intptr_t window) {
 void MakeWindowTransparent(intptr_t window) {
   fw::Window* w = fw::Window::FromHandle(window);
   if (w == nullptr) return;
-  // Without the colour class there is no colour, and the background stays.
+  // Without the color class there is no color, and the background stays.
   if (const auto* color = dynamic_cast<const fw::ColorClass*>(NSClassFromString("NSColor")))
     w->SetNativeBackgroundColor(color->ColorWithCalibratedWhite(1.0, 0.0));
   w->SetOpaque(false);
@@ -33,11 +33,9 @@ void SetControlSize(fw::Control* control, int64_t size) {
     return;  // a progress control keeps its font
 
   // A mini control takes the small system font too; there is no smaller one.
-  double fontSize = 0.0;
   if (const auto* fonts = dynamic_cast<const fw::FontClass*>(NSClassFromString("NSFont")))
-    fontSize = size == NSControlSizeRegular ? fonts->SystemFontSize() : fonts->SmallSystemFontSize();
-  if (const auto* fonts = dynamic_cast<const fw::FontClass*>(NSClassFromString("NSFont")))
-    c.Widget()->setFont(fonts->SystemFontOfSize(fontSize));
+    c.Widget()->setFont(fonts->SystemFontOfSize(size == NSControlSizeRegular ? fonts->SystemFontSize()
+                                                                              : fonts->SmallSystemFontSize()));
 }
 
 }  // namespace Module1

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "framework/ui/Widgets.h"
+#include "framework/ui/DisplayImage.h"
 
 namespace {
 std::shared_ptr<fw::Picture>& Cache() {

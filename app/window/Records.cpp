@@ -1,89 +1,53 @@
 #include "app/window/Records.h"
 
-#include <bit>
 #include <cstddef>
 #include <optional>
 
-// Every record is assembled at compile time from the table below: each entry
-// is the key's letters, one blank, then the value (integers, doubles and
-// colours least significant byte first; strings as a 32-bit byte count and
-// their UTF-8 bytes). A record has no header and no terminator.
+#include "framework/core/PropertyRecord.h"
+
+// Every record is assembled at compile time from the table below, in the
+// encoding that the framework's property record reader reads.
 
 namespace records {
 namespace {
 
 constexpr std::size_t kCapacity = 600;  // the longest record has 573 bytes
 
+// A record's bytes, in a buffer fixed at compile time.
 struct RecordBytes {
   std::array<char, kCapacity> data{};
   std::size_t size = 0;
-};
 
-class RecordWriter {
- public:
-  constexpr RecordWriter& Int64(std::string_view key, int64_t v) {
-    Key(key);
-    Number(static_cast<uint64_t>(v), 8);
-    return *this;
-  }
-  constexpr RecordWriter& Double(std::string_view key, double v) {
-    Key(key);
-    Number(std::bit_cast<uint64_t>(v), 8);
-    return *this;
-  }
-  constexpr RecordWriter& Single(std::string_view key, float v) {
-    Key(key);
-    Number(std::bit_cast<uint32_t>(v), 4);
-    return *this;
-  }
-  constexpr RecordWriter& Color(std::string_view key, uint32_t argb) {
-    Key(key);
-    Number(argb, 4);
-    return *this;
-  }
-  constexpr RecordWriter& Boolean(std::string_view key, bool v) {
-    Key(key);
-    Byte(v ? 1 : 0);
-    return *this;
-  }
-  constexpr RecordWriter& FontUnit(std::string_view key, uint8_t code) {
-    Key(key);
-    Byte(code);
-    return *this;
-  }
-  constexpr RecordWriter& String(std::string_view key, std::string_view utf8) {
-    Key(key);
-    Number(utf8.size(), 4);
-    for (char c : utf8) Byte(static_cast<unsigned char>(c));
-    return *this;
-  }
-  constexpr RecordBytes Bytes() const { return out_; }
-
- private:
-  constexpr void Key(std::string_view key) {
-    for (char c : key) Byte(static_cast<unsigned char>(c));
-    Byte(' ');
-  }
-  constexpr void Number(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) Byte(static_cast<unsigned char>(v >> (8 * i)));
-  }
-  constexpr void Byte(unsigned char b) {
+  constexpr void push_back(char b) {
     // Reached only while building a record at compile time: a record that
     // outgrows the buffer stops the build.
-    if (out_.size == kCapacity) throw "property record longer than its buffer";
-    out_.data[out_.size++] = static_cast<char>(b);
+    if (size == kCapacity) throw "property record longer than its buffer";
+    data[size++] = b;
   }
-
-  RecordBytes out_;
 };
 
+using RecordWriter = fw::PropertyRecordWriter<RecordBytes>;
+
+constexpr std::string_view View(const RecordBytes& r) { return {r.data.data(), r.size}; }
+
+// The color-set popup's rows in one text, separated by CR.
+constexpr RecordBytes kColorSetRows = [] {
+  RecordBytes rows;
+  for (std::string_view name : kColorSetNames) {
+    if (rows.size != 0) rows.push_back('\r');
+    for (char c : name) rows.push_back(c);
+  }
+  return rows;
+}();
+
 using enum ControlClass;
+constexpr int64_t N = fw::kNoControlIndex;  // no control array
 constexpr auto R = Rectangle, C = Canvas, T = TextField, B = PushButton, L = Label,
                U = UpDownArrows, P = PopupMenu;
 
 // The entries of one control that differ from the values its class holds.
 struct Differences {
-  uint32_t topLeftColor = 0;  // rectangles: colour of the top and left border
+  uint32_t topLeftColor = 0;  // rectangles: color of the top and left border
   bool allowAutoDeactivate = true;
   int64_t macButtonStyle = 3;
   std::optional<int64_t> textAlignment = std::nullopt;
@@ -103,14 +67,14 @@ struct Row {
 
 // The controls in creation order.
 constexpr std::array<Row, 50> kRows{{
-    {R, "BackRA0", kNoIndex, 0, 0, 506, 506, 42, "", {.topLeftColor = 0x00929292}},  // 1
-    {C, "QuorixCV", kNoIndex, 3, 3, 500, 500, 0, "", {}},  // 2
-    {R, "BackRA1", kNoIndex, 506, 0, 170, 506, 43, "", {.topLeftColor = 0x00A9A9A9}},  // 3
+    {R, "BackRA0", N, 0, 0, 506, 506, 42, "", {.topLeftColor = 0x00929292}},  // 1
+    {C, "QuorixCV", N, 3, 3, 500, 500, 0, "", {}},  // 2
+    {R, "BackRA1", N, 506, 0, 170, 506, 43, "", {.topLeftColor = 0x00A9A9A9}},  // 3
     {T, "EF", 5, 574, 279, 50, 20, 20, "4", {}},  // 4
-    {B, "QuorixPB0", kNoIndex, 523, 410, 60, 18, 1, "Quorix0", {}},  // 5
-    {B, "QuorixPB3", kNoIndex, 523, 458, 60, 18, 2, "Quorix3", {}},  // 6
-    {B, "QuorixPB2", kNoIndex, 523, 442, 60, 18, 3, "Quorix2", {}},  // 7
-    {B, "QuorixPB1", kNoIndex, 523, 426, 60, 18, 4, "Quorix1", {}},  // 8
+    {B, "QuorixPB0", N, 523, 410, 60, 18, 1, "Quorix0", {}},  // 5
+    {B, "QuorixPB3", N, 523, 458, 60, 18, 2, "Quorix3", {}},  // 6
+    {B, "QuorixPB2", N, 523, 442, 60, 18, 3, "Quorix2", {}},  // 7
+    {B, "QuorixPB1", N, 523, 426, 60, 18, 4, "Quorix1", {}},  // 8
     {T, "EF", 4, 574, 227, 50, 20, 19, "1", {}},  // 9
     {T, "EF", 3, 574, 205, 50, 20, 110, "-1", {}},  // 10
     {L, "ST", 716, 583, 295, 50, 20, 18, "mw≦4", {}},  // 11
@@ -120,25 +84,25 @@ constexpr std::array<Row, 50> kRows{{
     {L, "ST", 11, 542, 206, 25, 20, 25, "ma=", {.transparent = false}},  // 15
     {L, "ST", 10, 531, 187, 120, 16, 26, "定数C(ma+mbi)", {.allowAutoDeactivate = false, .textAlignment = 2}},  // 16
     {L, "ST", 1, 512, 20, 160, 16, 27, "F(mn)=(mx+myi)^n+ma+mbi", {.fontSize = 12.0f}},  // 17
-    {U, "UDArrows3", kNoIndex, 632, 204, 13, 23, 28, "", {}},  // 18
-    {U, "UDArrows4", kNoIndex, 632, 227, 13, 23, 29, "", {}},  // 19
-    {U, "UDArrows5", kNoIndex, 631, 278, 13, 23, 30, "", {}},  // 20
+    {U, "UDArrows3", N, 632, 204, 13, 23, 28, "", {}},  // 18
+    {U, "UDArrows4", N, 632, 227, 13, 23, 29, "", {}},  // 19
+    {U, "UDArrows5", N, 631, 278, 13, 23, 30, "", {}},  // 20
     {L, "ST", 1514, 531, 262, 120, 16, 35, "複素座標の幅", {.allowAutoDeactivate = false, .textAlignment = 2}},  // 21
     {L, "ST", 1617, 531, 315, 120, 16, 36, "複素座標(x,y)", {.allowAutoDeactivate = false, .textAlignment = 2, .fontSize = 12.0f}},  // 22
     {L, "ST", 1718, 541, 331, 30, 20, 37, "x,y=", {}},  // 23
     {T, "EF", 6, 574, 332, 50, 20, 38, "500", {}},  // 24
-    {U, "UDArrows6", kNoIndex, 631, 331, 13, 23, 39, "", {}},  // 25
-    {B, "QuorixPB4", kNoIndex, 523, 474, 60, 18, 40, "Quorix4", {}},  // 26
-    {B, "QuorixPB5", kNoIndex, 589, 410, 60, 18, 41, "Julia0", {}},  // 27
-    {B, "QuorixPB6", kNoIndex, 589, 426, 60, 18, 42, "Julia1", {}},  // 28
-    {B, "ResetButton", kNoIndex, 605, 386, 50, 16, 43, "Reset", {.macButtonStyle = 0, .fontSize = 0.0f}},  // 29
-    {B, "QuorixPB8", kNoIndex, 590, 458, 60, 18, 45, "Quorix8", {}},  // 30
+    {U, "UDArrows6", N, 631, 331, 13, 23, 39, "", {}},  // 25
+    {B, "QuorixPB4", N, 523, 474, 60, 18, 40, "Quorix4", {}},  // 26
+    {B, "QuorixPB5", N, 589, 410, 60, 18, 41, "Julia0", {}},  // 27
+    {B, "QuorixPB6", N, 589, 426, 60, 18, 42, "Julia1", {}},  // 28
+    {B, "ResetButton", N, 605, 386, 50, 16, 43, "Reset", {.macButtonStyle = 0, .fontSize = 0.0f}},  // 29
+    {B, "QuorixPB8", N, 590, 458, 60, 18, 45, "Quorix8", {}},  // 30
     {L, "ST", 0, 534, 4, 120, 16, 46, "マンデルブロ関数", {.textAlignment = 2, .fontSize = 12.0f}},  // 31
     {T, "EF", 0, 574, 59, 50, 20, 47, "100", {}},  // 32
     {L, "ST", 4, 546, 77, 82, 20, 48, "10≦mn≦1000", {}},  // 33
     {L, "ST", 3, 540, 58, 33, 20, 49, "回数=", {}},  // 34
     {L, "ST", 2, 526, 42, 120, 16, 50, "発散回数", {.textAlignment = 2, .fontSize = 12.0f}},  // 35
-    {U, "UDArrows0", kNoIndex, 636, 59, 13, 23, 51, "", {}},  // 36
+    {U, "UDArrows0", N, 636, 59, 13, 23, 51, "", {}},  // 36
     {T, "EF", 2, 574, 148, 50, 20, 52, "0", {}},  // 37
     {T, "EF", 1, 574, 115, 50, 20, 53, "0", {}},  // 38
     {L, "ST", 9, 558, 165, 58, 20, 54, "-1≦my≦1", {}},  // 39
@@ -146,11 +110,11 @@ constexpr std::array<Row, 50> kRows{{
     {L, "ST", 7, 558, 131, 57, 16, 56, "-1≦mx≦1", {}},  // 41
     {L, "ST", 6, 539, 117, 36, 20, 57, "実部=", {}},  // 42
     {L, "ST", 5, 530, 97, 120, 16, 58, "関数Z(mx+myi)\r", {.textAlignment = 2}},  // 43
-    {U, "UDArrows1", kNoIndex, 634, 115, 13, 23, 59, "", {}},  // 44
-    {U, "UDArrows2", kNoIndex, 633, 149, 13, 23, 60, "", {}},  // 45
-    {P, "ColorPM", kNoIndex, 516, 387, 80, 16, 61, "16色\r日本色\r絵具\rヌビロ\rペラサ", {}},  // 46
-    {B, "QuorixPB7", kNoIndex, 590, 442, 60, 18, 62, "Quorix7", {}},  // 47
-    {B, "QuorixPB9", kNoIndex, 590, 474, 60, 18, 63, "Quorix9", {}},  // 48
+    {U, "UDArrows1", N, 634, 115, 13, 23, 59, "", {}},  // 44
+    {U, "UDArrows2", N, 633, 149, 13, 23, 60, "", {}},  // 45
+    {P, "ColorPM", N, 516, 387, 80, 16, 61, View(kColorSetRows), {}},  // 46
+    {B, "QuorixPB7", N, 590, 442, 60, 18, 62, "Quorix7", {}},  // 47
+    {B, "QuorixPB9", N, 590, 474, 60, 18, 63, "Quorix9", {}},  // 48
     {L, "ST", 1919, 537, 352, 100, 16, 64, "250≦ｘ,y≦2000", {.textAlignment = 2, .fontSize = 12.0f}},  // 49
     {L, "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", {.textAlignment = 2, .fontSize = 12.0f}},  // 50
 }};
@@ -178,11 +142,11 @@ constexpr RecordBytes RectangleRecord(const Row& r) {
   return Opening(r, true)
       .Boolean("AllowAutoDeactivate", r.diff.allowAutoDeactivate)
       .Double("BorderThickness", 3.0)
-      .Color("BottomRightColor", 0x00D5D5D5)
+      .Color("BottomRightColor", fw::Color(0x00D5D5D5))
       .Boolean("Enabled", true)
-      .Color("FillColor", 0x00FFFFFF)
+      .Color("FillColor", fw::Color(0x00FFFFFF))
       .String("Tooltip", "")
-      .Color("TopLeftColor", r.diff.topLeftColor)
+      .Color("TopLeftColor", fw::Color(r.diff.topLeftColor))
       .Boolean("Transparent", r.diff.transparent.value_or(false))
       .Boolean("Visible", true)
       .String("InitialParent", "")
@@ -211,13 +175,13 @@ constexpr RecordBytes TextFieldRecord(const Row& r) {
   return Opening(r, true)
       .Boolean("TabStop", true)
       .Boolean("AllowAutoDeactivate", r.diff.allowAutoDeactivate)
-      .Color("BackgroundColor", 0x00FFFFFF)
+      .Color("BackgroundColor", fw::Color(0x00FFFFFF))
       .Boolean("HasBorder", true)
       .Boolean("Enabled", true)
       .String("Format", "")
       .String("Tooltip", "")
       .Boolean("Password", false)
-      .Color("TextColor", 0x00000000)
+      .Color("TextColor", fw::Color(0x00000000))
       .Boolean("Transparent", r.diff.transparent.value_or(false))
       .Boolean("AllowFocusRing", false)
       .Boolean("Visible", true)
@@ -272,7 +236,7 @@ constexpr RecordBytes LabelRecord(const Row& r) {
       .Boolean("Multiline", false)
       .Boolean("Selectable", false)
       .Int64("TextAlignment", r.diff.textAlignment.value_or(0))
-      .Color("TextColor", 0x00000000)
+      .Color("TextColor", fw::Color(0x00000000))
       .Boolean("Transparent", r.diff.transparent.value_or(true))
       .String("Value", r.text)
       .Boolean("Visible", true)
@@ -370,7 +334,7 @@ constexpr RecordBytes BuildWindowRecord() {
       .Int64("DefaultLocation", 2)
       .Boolean("Visible", true)
       .Boolean("HasBackgroundColor", false)
-      .Color("BackgroundColor", 0x00FFFFFF)
+      .Color("BackgroundColor", fw::Color(0x00FFFFFF))
       .Boolean("MenuBarVisible", true)
       .Bytes();
 }
@@ -383,8 +347,6 @@ constexpr std::array<RecordBytes, 50> BuildControlRecords() {
 
 constexpr RecordBytes kWindowRecord = BuildWindowRecord();
 constexpr std::array<RecordBytes, 50> kControlRecords = BuildControlRecords();
-
-constexpr std::string_view View(const RecordBytes& r) { return {r.data.data(), r.size}; }
 
 constexpr std::array<ControlDesign, 50> BuildTable() {
   std::array<ControlDesign, 50> out{};

@@ -3,7 +3,7 @@
 
 namespace fw {
 
-// A colour word &hAARRGGBB. The top byte is the transparency, not the
+// A color word &hAARRGGBB. The top byte is the transparency, not the
 // opacity: &h00 is opaque, &hFF fully transparent.
 struct Color {
   uint32_t value = 0;

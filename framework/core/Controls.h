@@ -6,7 +6,8 @@
 
 namespace fw {
 
-class PushButton;
+// Index of a control that belongs to no control array.
+inline constexpr int64_t kNoControlIndex = -2147483648LL;
 
 // What every control offers to code that needs no GUI: its size and a
 // repaint request. The window layer's controls implement it.

@@ -60,38 +60,21 @@ std::vector<FileTypeEntry> FileTypeRegistry::Entries() const {
 
 FileType::~FileType() { Deregister(); }
 
-void FileType::SetName(std::string value) {
+// Every setter withdraws the type first (see Deregister).
+template <class T>
+void FileType::Set(T& member, T value) {
   Deregister();
-  name_ = std::move(value);
+  member = std::move(value);
 }
-void FileType::SetExtensions(std::string value) {
-  Deregister();
-  extensions_ = std::move(value);
-}
-void FileType::SetMacType(std::string value) {
-  Deregister();
-  macType_ = std::move(value);
-}
-void FileType::SetMacCreator(std::string value) {
-  Deregister();
-  macCreator_ = std::move(value);
-}
-void FileType::SetMimeType(std::string value) {
-  Deregister();
-  mimeType_ = std::move(value);
-}
-void FileType::SetImported(bool value) {
-  Deregister();
-  imported_ = value;
-}
-void FileType::SetConformsTo(std::string value) {
-  Deregister();
-  conformsTo_ = std::move(value);
-}
-void FileType::SetUTI(std::string value) {
-  Deregister();
-  uti_ = std::move(value);
-}
+
+void FileType::SetName(std::string value) { Set(name_, std::move(value)); }
+void FileType::SetExtensions(std::string value) { Set(extensions_, std::move(value)); }
+void FileType::SetMacType(std::string value) { Set(macType_, std::move(value)); }
+void FileType::SetMacCreator(std::string value) { Set(macCreator_, std::move(value)); }
+void FileType::SetMimeType(std::string value) { Set(mimeType_, std::move(value)); }
+void FileType::SetImported(bool value) { Set(imported_, value); }
+void FileType::SetConformsTo(std::string value) { Set(conformsTo_, std::move(value)); }
+void FileType::SetUTI(std::string value) { Set(uti_, std::move(value)); }
 
 void FileType::Register() {
   if (registered_) return;

@@ -88,6 +88,9 @@ class FileType {
   std::string Operator_Convert();
 
  private:
+  template <class T>
+  void Set(T& member, T value);
+
   std::string name_, extensions_, macType_, macCreator_, mimeType_, conformsTo_, uti_;
   bool imported_ = false;
   bool registered_ = false;

@@ -10,7 +10,7 @@ namespace fw {
 class Picture;
 
 // The drawing context of a picture. Drawing replaces pixels: a fully
-// transparent drawing colour draws fully transparent pixels.
+// transparent drawing color draws fully transparent pixels.
 class Graphics {
  public:
   explicit Graphics(Picture& picture) : picture_(picture) {}
@@ -22,9 +22,9 @@ class Graphics {
 
   // Makes the rectangle fully transparent (transparent black).
   void ClearRect(double left, double top, double width, double height);
-  // Fills the rectangle with the drawing colour.
+  // Fills the rectangle with the drawing color.
   void FillRect(double left, double top, double width, double height);
-  // Outlines the rectangle, one pixel wide, in the drawing colour. A
+  // Outlines the rectangle, one pixel wide, in the drawing color. A
   // negative width or height extends the rectangle to the left or up.
   void DrawRect(double left, double top, double width, double height);
   // Copies the picture's pixels to left, top (both pictures may differ in size).
@@ -44,14 +44,14 @@ class RGBSurface {
   RGBSurface& operator=(const RGBSurface&) = delete;
 
   void SetPixel(int64_t x, int64_t y, Color c);
-  // The pixel's colour; outside the picture, fully transparent black.
+  // The pixel's color; outside the picture, fully transparent black.
   Color Pixel(int64_t x, int64_t y) const;
 
  private:
   Picture& picture_;
 };
 
-// A picture of Width x Height colour words, row by row. Shared by
+// A picture of Width x Height color words, row by row. Shared by
 // reference (std::shared_ptr); its Graphics and RGBSurface are the same
 // objects on every call.
 class Picture {
@@ -70,7 +70,7 @@ class Picture {
   bool Contains(int64_t x, int64_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }
-  // Raw colour words, row-major; Width() * Height() of them. Code that
+  // Raw color words, row-major; Width() * Height() of them. Code that
   // writes through Data() calls Changed() once it is done.
   uint32_t* Data() { return pixels_.data(); }
   const uint32_t* Data() const { return pixels_.data(); }

@@ -1,16 +1,13 @@
 #include "framework/ui/Application.h"
 
 #include <QEventLoop>
-#include <QPointer>
 #include <QSettings>
 #include <algorithm>
 #include <iterator>
-#include <map>
 
 #include "framework/core/Runtime.h"
 #include "framework/ui/PictureFile.h"
 #include "framework/ui/Report.h"
-#include "framework/ui/Window.h"
 
 namespace fw {
 namespace {
@@ -25,10 +22,6 @@ bool& HiDPI() {
 int64_t& LastQuitCode() {
   static int64_t code = 0;
   return code;
-}
-std::map<std::string, QPointer<Window>>& Implicit() {
-  static std::map<std::string, QPointer<Window>> windows;
-  return windows;
 }
 }  // namespace
 
@@ -117,21 +110,5 @@ void Quit(int64_t code) {
 }
 
 int64_t QuitCode() { return LastQuitCode(); }
-
-Window* GetImplicitWindow(const std::string& className) {
-  auto it = Implicit().find(className);
-  return it == Implicit().end() ? nullptr : it->second.data();
-}
-
-void SetImplicitWindow(const std::string& className, Window* window) {
-  TraceStartStep("implicit window " + className);
-  Implicit()[className] = window;
-}
-
-void ReleaseImplicitWindows() {
-  auto windows = std::move(Implicit());
-  Implicit().clear();
-  for (auto& [name, w] : windows) delete w.data();
-}
 
 }  // namespace fw

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/ui/Menu.h"
-
 namespace fw {
 
-class Window;
+class MenuBar;
 
 // The application object: its version data and its menu bar. One object is
 // registered as the application for the life of the process.
@@ -81,11 +79,5 @@ int RunEventLoop();
 void Quit(int64_t code = 0);
 // The code of the last Quit, 0 before.
 int64_t QuitCode();
-
-// The implicit instance of each window class, by class name.
-Window* GetImplicitWindow(const std::string& className);
-void SetImplicitWindow(const std::string& className, Window* window);
-// Destroys every implicit window (the finalisers at shut-down).
-void ReleaseImplicitWindows();
 
 }  // namespace fw

@@ -116,8 +116,15 @@ bool Control::ApplyFontProperty(std::string_view key, const PropertyValue& v) {
   return true;
 }
 
-void Control::TabStopChanged() {
-  Widget()->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
+bool Control::ApplyDataProperty(std::string_view key, const PropertyValue& v) {
+  if (key == "datasource") dataSource_ = AsString(key, v);
+  else if (key == "datafield") dataField_ = AsString(key, v);
+  else return false;
+  return true;
+}
+
+void Control::UpdateFocusPolicy(bool allowFocus) {
+  Widget()->setFocusPolicy(!allowFocus ? Qt::NoFocus : tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 bool Control::ApplyProperty(std::string_view key, const PropertyValue& v) {

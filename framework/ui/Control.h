@@ -15,9 +15,6 @@ namespace fw {
 
 class Window;
 
-// Index of a control that belongs to no control array.
-inline constexpr int64_t kNoControlIndex = -2147483648LL;
-
 // The size class of a control: regular, small or mini. Small and mini
 // controls take the platform's small system font.
 enum class ControlSize : int64_t { Regular = 0, Small = 1, Mini = 2 };
@@ -30,7 +27,7 @@ inline constexpr int kSmallSystemFontSize = 10;
 // The "System" font at a pixel size.
 QFont SystemFont(int pixelSize);
 
-// The colour of a colour word as Qt sees it (alpha = 255 - transparency).
+// The color of a color word as Qt sees it (alpha = 255 - transparency).
 QColor ToQColor(fw::Color c);
 
 // What every control of a window has besides its widget: its name and
@@ -48,7 +45,6 @@ class Control {
   void SetName(std::string name) { name_ = std::move(name); }
   int64_t Index() const { return index_; }
   void SetIndex(int64_t index) { index_ = index; }
-  bool IsArrayMember() const { return index_ != kNoControlIndex; }
   // The window that the control was added to; nullptr before.
   fw::Window* Window() const { return window_; }
 
@@ -103,10 +99,15 @@ class Control {
     bool bold = false, italic = false, underline = false;
   };
   bool ApplyFontProperty(std::string_view key, const PropertyValue& value);
-  const FontSettings& Font() const { return font_; }
+  // DataSource and DataField (for the classes that have them): kept as
+  // set; nothing binds data on this platform.
+  bool ApplyDataProperty(std::string_view key, const PropertyValue& value);
   void UpdateFont();
   virtual void TransparentChanged() {}
-  virtual void TabStopChanged();
+  virtual void TabStopChanged() { UpdateFocusPolicy(true); }
+  // No focus without allowFocus; with it the focus by Tab and by click
+  // (TabStop) or by click alone.
+  void UpdateFocusPolicy(bool allowFocus);
 
  private:
   std::string name_;
@@ -121,6 +122,7 @@ class Control {
   bool transparent_ = false;
   std::string initialParent_;
   FontSettings font_;
+  std::string dataSource_, dataField_;
   fw::ControlSize controlSize_ = fw::ControlSize::Regular;
 };
 
@@ -132,6 +134,7 @@ class ControlOf : public Control, public Core {
  public:
   Event<void(Self*)> Open;
 
+  QWidget* Widget() override { return static_cast<Self*>(this); }
   void RaiseOpen() override { Open.Raise(static_cast<Self*>(this)); }
   int64_t Width() const override { return ControlWidth(); }
   int64_t Height() const override { return ControlHeight(); }

@@ -1,10 +1,16 @@
 #pragma once
 #include <QImage>
 #include <cstdint>
+#include <memory>
 
 #include "framework/core/Picture.h"
 
 namespace fw {
+
+// The picture as a Qt image (ARGB, alpha = 255 - transparency).
+QImage ToQImage(const fw::Picture& picture);
+// A Qt image as a picture.
+std::shared_ptr<fw::Picture> FromQImage(const QImage& image);
 
 // The image that shows a picture on screen: premultiplied, so Qt draws it
 // without converting it on every paint, and drawn it gives the same pixels

@@ -20,8 +20,6 @@ class Event<R(Args...)> {
   using Handler = std::function<R(Args...)>;
 
   void AddHandler(Handler handler) { handlers_.push_back(std::move(handler)); }
-  bool IsBound() const { return !handlers_.empty(); }
-  size_t HandlerCount() const { return handlers_.size(); }
 
   R Raise(Args... args) const {
     const std::vector<Handler> handlers = handlers_;  // a handler may bind more

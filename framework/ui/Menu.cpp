@@ -8,7 +8,6 @@ namespace fw {
 
 void MenuItem::AddMenu(std::shared_ptr<MenuItem> item) {
   if (!item) throw NilObjectException("MenuItem.AddMenu: the item is nil.");
-  item->parent_ = this;
   children_.push_back(std::move(item));
 }
 

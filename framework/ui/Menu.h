@@ -44,7 +44,6 @@ class MenuItem {
   std::shared_ptr<MenuItem> Lookup(const std::string& name) const;
   size_t Count() const { return children_.size(); }
   std::shared_ptr<MenuItem> Item(size_t i) const { return i < children_.size() ? children_[i] : nullptr; }
-  MenuItem* Parent() const { return parent_; }
 
   // What the platform does when the item is chosen and no handler takes
   // the command; answers whether it did something.
@@ -56,7 +55,6 @@ class MenuItem {
   std::string name_, value_, shortcut_;
   bool autoEnabled_ = false, visible_ = true, enabled_ = true, shortcutSet_ = false;
   std::vector<std::shared_ptr<MenuItem>> children_;
-  MenuItem* parent_ = nullptr;
 };
 
 // The item whose own action quits the application.

@@ -13,7 +13,7 @@ class NativeClass {
   virtual const char* Name() const = 0;
 };
 
-// "NSColor": colours.
+// "NSColor": colors.
 class ColorClass : public NativeClass {
  public:
   const char* Name() const override { return "NSColor"; }

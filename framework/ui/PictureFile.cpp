@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "framework/core/Runtime.h"
-#include "framework/ui/Widgets.h"
+#include "framework/ui/DisplayImage.h"
 
 namespace fw {
 namespace {

@@ -1,16 +1,14 @@
 #pragma once
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QImage>
-#include <QLabel>
 #include <QBasicTimer>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
-#include <memory>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "framework/ui/Control.h"
 #include "framework/ui/DisplayImage.h"
@@ -19,13 +17,12 @@ class QShortcut;
 
 namespace fw {
 
-// A rectangle with a bevelled border: the top and left edges in one colour,
+// A rectangle with a bevelled border: the top and left edges in one color,
 // the bottom and right edges in another, the interior in FillColor. Presses
 // on it count as presses on the window's background.
 class Rectangle : public QWidget, public ControlOf<Rectangle> {
  public:
   explicit Rectangle(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Rectangle"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -52,7 +49,6 @@ class Rectangle : public QWidget, public ControlOf<Rectangle> {
 class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas> {
  public:
   explicit CanvasControl(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Canvas"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -71,14 +67,13 @@ class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas
 
  protected:
   void BackdropChanged() override { update(); }
-  void TabStopChanged() override;
+  void TabStopChanged() override { UpdateFocusPolicy(allowFocus_); }
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
 
  private:
-  void UpdateFocusPolicy();
   bool allowFocusRing_ = true, allowFocus_ = false, allowTabs_ = false, doubleBuffer_ = false;
   bool pressClaimed_ = false;
   int paintCount_ = 0;
@@ -89,14 +84,12 @@ class CanvasControl : public QWidget, public ControlOf<CanvasControl, fw::Canvas
 class PushButton : public QPushButton, public ControlOf<PushButton> {
  public:
   explicit PushButton(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "PushButton"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
   Event<void(PushButton*)> Action;
 
   std::string Caption() const { return text().toStdString(); }
-  void SetCaption(const std::string& c) { setText(QString::fromStdString(c)); }
   // 0 the platform's push button; 3 a square bevel button; other codes as 0.
   int64_t MacButtonStyle() const { return style_; }
   void SetMacButtonStyle(int64_t style);
@@ -116,7 +109,6 @@ class PushButton : public QPushButton, public ControlOf<PushButton> {
 class TextField : public QLineEdit, public ControlOf<TextField> {
  public:
   explicit TextField(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "TextField"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -146,7 +138,7 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
   void UpdateColors();
   int64_t textAlignment_ = 0;
   fw::Color background_{0x00FFFFFFu}, textColor_{0x00000000u};
-  std::string format_, mask_, dataSource_, dataField_;
+  std::string format_, mask_;
   int64_t maxChars_ = 0;
   bool spellChecking_ = false, allowTabs_ = false, allowFocusRing_ = true;
 };
@@ -156,7 +148,6 @@ class TextField : public QLineEdit, public ControlOf<TextField> {
 class Label : public QLabel, public ControlOf<Label> {
  public:
   explicit Label(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "Label"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -174,7 +165,7 @@ class Label : public QLabel, public ControlOf<Label> {
  private:
   void UpdateText();
   void UpdateMouse();
-  std::string value_, dataSource_, dataField_;
+  std::string value_;
   bool multiline_ = false, selectable_ = false;
   int64_t textAlignment_ = 0;
   fw::Color textColor_{0x00000000u};
@@ -185,7 +176,6 @@ class Label : public QLabel, public ControlOf<Label> {
 class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
  public:
   explicit PopupMenu(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "PopupMenu"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -200,8 +190,6 @@ class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
   // The text of the selected row; empty when none is selected.
   std::string SelectedRowValue() const { return currentText().toStdString(); }
 
- private:
-  std::string dataSource_, dataField_;
 };
 
 // A stepper: two small arrow buttons, raising Up and Down. Holding an arrow
@@ -209,7 +197,6 @@ class PopupMenu : public QComboBox, public ControlOf<PopupMenu> {
 class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
  public:
   explicit UpDownArrows(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "UpDownArrows"; }
   bool ApplyProperty(std::string_view key, const PropertyValue& value) override;
 
@@ -222,10 +209,9 @@ class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
 
  protected:
   void resizeEvent(QResizeEvent*) override;
-  void TabStopChanged() override { UpdateFocusPolicy(); }
+  void TabStopChanged() override { UpdateFocusPolicy(allowFocus_); }
 
  private:
-  void UpdateFocusPolicy();
   QAbstractButton* up_;
   QAbstractButton* down_;
   bool allowFocus_ = false;
@@ -235,7 +221,6 @@ class UpDownArrows : public QWidget, public ControlOf<UpDownArrows> {
 class ProgressBar : public QProgressBar, public ControlOf<ProgressBar> {
  public:
   explicit ProgressBar(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "ProgressBar"; }
 };
 
@@ -243,7 +228,6 @@ class ProgressBar : public QProgressBar, public ControlOf<ProgressBar> {
 class ProgressWheel : public QWidget, public ControlOf<ProgressWheel> {
  public:
   explicit ProgressWheel(QWidget* parent = nullptr);
-  QWidget* Widget() override { return this; }
   const char* ClassName() const override { return "ProgressWheel"; }
   QSize sizeHint() const override { return {16, 16}; }
 
@@ -257,10 +241,5 @@ class ProgressWheel : public QWidget, public ControlOf<ProgressWheel> {
   QBasicTimer timer_;
   int step_ = 0;
 };
-
-// The picture as a Qt image (ARGB, alpha = 255 - transparency).
-QImage ToQImage(const fw::Picture& picture);
-// A Qt image as a picture.
-std::shared_ptr<fw::Picture> FromQImage(const QImage& image);
 
 }  // namespace fw

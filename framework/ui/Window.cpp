@@ -7,19 +7,26 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <map>
 #include <set>
 
+#include "framework/core/Runtime.h"
 #include "framework/ui/Report.h"
-#include "framework/ui/Widgets.h"
 
 namespace fw {
 namespace {
 
 std::set<const Window*>& LiveWindows() {
   static std::set<const Window*> windows;
+  return windows;
+}
+
+std::map<std::string, QPointer<Window>>& Implicit() {
+  static std::map<std::string, QPointer<Window>> windows;
   return windows;
 }
 
@@ -58,9 +65,8 @@ void ApplyRecord(Target& target, std::string_view record, const char* what) {
 
 }  // namespace
 
-Window::Window(std::string className)
+Window::Window()
     : QWidget(nullptr, Qt::Window),
-      className_(std::move(className)),
       content_(new ContentArea(this)),
       nativeMenuBar_(new QMenuBar(this)) {
   LiveWindows().insert(this);
@@ -316,7 +322,7 @@ void Window::PaintContent(QWidget* on) {
   QPainter p(on);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   QColor back = nativeBackground_;
-  if (opaque_) back.setAlpha(255);  // an opaque window ignores the colour's transparency
+  if (opaque_) back.setAlpha(255);  // an opaque window ignores the color's transparency
   p.fillRect(on->rect(), back);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (hasBackgroundColor_) p.fillRect(on->rect(), ToQColor(backgroundColor_));
@@ -377,6 +383,22 @@ void Window::ApplyTabOrder() {
   std::stable_sort(order.begin(), order.end(),
                    [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
   for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1]->Widget(), order[i]->Widget());
+}
+
+Window* GetImplicitWindow(const std::string& className) {
+  auto it = Implicit().find(className);
+  return it == Implicit().end() ? nullptr : it->second.data();
+}
+
+void SetImplicitWindow(const std::string& className, Window* window) {
+  TraceStartStep("implicit window " + className);
+  Implicit()[className] = window;
+}
+
+void ReleaseImplicitWindows() {
+  auto windows = std::move(Implicit());
+  Implicit().clear();
+  for (auto& [name, w] : windows) delete w.data();
 }
 
 void SetProperties(Window& window, std::string_view record) { ApplyRecord(window, record, "a window"); }

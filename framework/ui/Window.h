@@ -32,12 +32,10 @@ namespace fw {
 // dispatch: an exception is reported and the next step runs.
 class Window : public QWidget {
  public:
-  explicit Window(std::string className = "Window");
+  Window();
   ~Window() override;
 
-  const std::string& WindowClassName() const { return className_; }
   void Construct();
-  bool Constructed() const { return constructed_; }
 
   // ---- set-up events and the window's own events
   virtual void Layout() {}
@@ -52,7 +50,6 @@ class Window : public QWidget {
   void SetBackdrop(std::shared_ptr<Picture> picture);
   const std::shared_ptr<fw::MenuBar>& MenuBar() const { return menuBar_; }
   void SetMenuBar(std::shared_ptr<fw::MenuBar> bar);
-  QMenuBar* NativeMenuBar() const { return nativeMenuBar_; }
   // The menu action built for the item of that name, or nullptr.
   QAction* MenuAction(const std::string& itemName) const;
 
@@ -94,7 +91,7 @@ class Window : public QWidget {
   bool MenuBarVisible() const { return menuBarVisible_; }
 
   // ---- native appearance
-  // The colour painted behind the content; transparent lets the desktop through.
+  // The color painted behind the content; transparent lets the desktop through.
   QColor NativeBackgroundColor() const { return nativeBackground_; }
   void SetNativeBackgroundColor(const QColor& c);
   bool IsOpaque() const { return opaque_; }
@@ -136,7 +133,6 @@ class Window : public QWidget {
   void ApplyTabOrder();
   void ShowAsDesigned();
 
-  std::string className_;
   bool constructed_ = false;
   QWidget* content_;
   QMenuBar* nativeMenuBar_;
@@ -166,5 +162,11 @@ class Window : public QWidget {
 // names no property of the object raises UnsupportedFormatException.
 void SetProperties(Window& window, std::string_view record);
 void SetProperties(Control& control, std::string_view record);
+
+// The implicit instance of each window class, by class name.
+Window* GetImplicitWindow(const std::string& className);
+void SetImplicitWindow(const std::string& className, Window* window);
+// Destroys every implicit window (the finalisers at shut-down).
+void ReleaseImplicitWindows();
 
 }  // namespace fw

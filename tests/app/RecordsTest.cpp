@@ -13,9 +13,8 @@
 namespace {
 
 using records::ControlClass;
-using records::kNoIndex;
 
-std::string_view Record(std::string_view name, int64_t index = kNoIndex) {
+std::string_view Record(std::string_view name, int64_t index = fw::kNoControlIndex) {
   for (const auto& c : records::ControlTable())
     if (c.name == name && c.index == index) return c.record;
   ADD_FAILURE() << "no control " << name;
@@ -27,20 +26,18 @@ TEST(Records, EveryRecordDecodesToExactlyItsLengthWithItsClassEntryCount) {
       {ControlClass::Rectangle, 22}, {ControlClass::Canvas, 24}, {ControlClass::TextField, 41},
       {ControlClass::PushButton, 29}, {ControlClass::Label, 32},  {ControlClass::UpDownArrows, 20},
       {ControlClass::PopupMenu, 29}};
-  // Stored size of a value by its type (Int64, Double, Single, Color, Boolean, FontUnits).
-  const size_t sizes[] = {8, 8, 4, 4, 1, 1};
   std::map<ControlClass, std::vector<std::string>> keyOrder;
   auto check = [&](std::string_view record, size_t count, const ControlClass* cls) {
     const auto entries = fw::DecodePropertyRecord(record);
     EXPECT_EQ(entries.size(), count);
-    size_t total = 0;
+    // Written again, the entries give the record's bytes: nothing left over.
+    fw::PropertyRecordWriter<> again;
     std::vector<std::string> keys;
     for (const auto& e : entries) {
-      total += e.key.size() + 1 +
-               (e.value.index() == 6 ? 4 + std::get<std::string>(e.value).size() : sizes[e.value.index()]);
+      again.Entry(e);
       keys.push_back(e.key);
     }
-    EXPECT_EQ(total, record.size());
+    EXPECT_EQ(again.Bytes(), record);
     EXPECT_GE(record.size(), 277u);
     EXPECT_LE(record.size(), 573u);
     if (cls) {

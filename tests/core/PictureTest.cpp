@@ -34,7 +34,7 @@ TEST(Picture, DrawingReplacesPixelsAndClips) {
   EXPECT_EQ(s.Pixel(5, 4), Color(0x00FF0000u));
   EXPECT_EQ(s.Pixel(3, 3), Color(0xFFFFFFFFu));  // inside stays
   EXPECT_EQ(s.Pixel(6, 2), Color(0xFFFFFFFFu));
-  // A transparent drawing colour draws transparent pixels.
+  // A transparent drawing color draws transparent pixels.
   g.SetDrawingColor(Color(0xFF000000u));
   g.DrawRect(8, 8, -3, -3);  // extends to the left and up: x 5..7, y 5..7
   EXPECT_EQ(s.Pixel(5, 5), Color(0xFF000000u));

@@ -7,31 +7,27 @@
 
 namespace {
 
+using namespace std::string_literals;
 using fw::DecodePropertyRecord;
 using fw::PropertyType;
 using fw::UnsupportedFormatException;
-
-std::string LE(uint64_t v, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-  return s;
-}
-
-std::string Str(const std::string& key, const std::string& utf8) {
-  return key + " " + LE(utf8.size(), 4) + utf8;
-}
+using Writer = fw::PropertyRecordWriter<>;
 
 std::vector<fw::PropertyEntry> Decode(const std::string& bytes) { return DecodePropertyRecord(bytes); }
 
-TEST(PropertyRecord, DecodesEveryValueEncoding) {
-  const std::string record = "Left " + LE(static_cast<uint64_t>(-5), 8) +               //
-                             "BorderThickness " + LE(0x4008000000000000ULL, 8) +      // 3.0
-                             "FontSize " + LE(0x41400000u, 4) +                       // 12.0f
-                             "TopLeftColor " + LE(0xFF123456u, 4) +                   //
-                             "Visible " + std::string(1, '\x01') +                    //
-                             "Bold " + std::string(1, '\x00') +                       //
-                             "FontUnit " + std::string(1, '\x03') +                   //
-                             Str("Value", "\xE5\xB9\x85=") + Str("Tooltip", "");
+// The record without its last n bytes.
+std::string Cut(const Writer& w, size_t n) { return w.Bytes().substr(0, w.Bytes().size() - n); }
+
+TEST(PropertyRecord, WritesAndReadsEveryValueEncoding) {
+  const std::string record =
+      Writer()
+          .Int64("Left", -5).Double("BorderThickness", 3.0).Single("FontSize", 12.0f)
+          .Color("TopLeftColor", fw::Color(0xFF123456u)).Boolean("Visible", true).Boolean("Bold", false)
+          .FontUnit("FontUnit", 3).String("Value", "\xE5\xB9\x85=").String("Tooltip", "").Bytes();
+  EXPECT_EQ(record,
+            "Left \xFB\xFF\xFF\xFF\xFF\xFF\xFF\xFF" "BorderThickness \0\0\0\0\0\0\x08\x40" "FontSize \0\0\x40\x41"
+            "TopLeftColor \x56\x34\x12\xFF" "Visible \x01" "Bold \0" "FontUnit \x03"
+            "Value \x04\0\0\0\xE5\xB9\x85=" "Tooltip \0\0\0\0"s);
   const auto e = Decode(record);
   ASSERT_EQ(e.size(), 9u);
   EXPECT_EQ(e[0].key, "Left");
@@ -53,7 +49,7 @@ TEST(PropertyRecord, KeysMatchWithoutRegardToCase) {
                                                        {"FONTSIZE", PropertyType::Single},
                                                        {"fontunit", PropertyType::FontUnits}};
   for (const auto& [key, type] : keys) EXPECT_EQ(fw::KeyType(key), type) << key;
-  for (const char* bad : {"Colour", "", "Width "}) EXPECT_THROW(fw::KeyType(bad), UnsupportedFormatException) << bad;
+  for (const char* bad : {"Color", "", "Width "}) EXPECT_THROW(fw::KeyType(bad), UnsupportedFormatException) << bad;
 
   // The entry keeps the key as stored.
   EXPECT_EQ(Decode("mULTILINE " + std::string(1, '\x01')).at(0).key, "mULTILINE");
@@ -66,20 +62,20 @@ struct Malformed {
 };
 
 TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
-  const std::string width = "Width " + LE(676, 8);  // a sound first entry of 14 bytes
+  const std::string width = Writer().Int64("Width", 676).Bytes();  // a sound first entry of 14 bytes
   const std::vector<Malformed> cases = {
-      {"unknown key", width + "Colour " + LE(0, 4), "unknown key \"Colour\""},
+      {"unknown key", width + Writer().Color("Color", fw::Color()).Bytes(), "unknown key \"Color\""},
       {"key at the end", width + "Visible", "without its blank"},
       {"key followed by a digit", "Visible1", "instead of a blank"},
-      {"empty key: a blank first", " Width " + LE(1, 8), "expected a key"},
-      {"empty key: a byte that is no letter", width + "\xE5\xB9\x85 " + LE(1, 8), "byte 14"},
-      {"truncated Int64", "Left " + LE(3, 7), "Int64 needs 8 bytes"},
+      {"empty key: a blank first", " " + Writer().Int64("Width", 1).Bytes(), "expected a key"},
+      {"empty key: a byte that is no letter", width + Writer().Int64("\xE5\xB9\x85", 1).Bytes(), "byte 14"},
+      {"truncated Int64", Cut(Writer().Int64("Left", 3), 1), "Int64 needs 8 bytes"},
       {"missing Boolean", "Visible ", "Boolean needs 1 bytes"},
-      {"truncated String count", "Name " + LE(0, 3), "String needs 4 bytes"},
-      {"String count past the end", "Value " + LE(5, 4) + "abcd", "claims 5 bytes but only 4 remain"},
-      {"huge String count", "Caption " + LE(0xFFFFFFFFu, 4) + "Quorix0", "claims 4294967295 bytes"},
-      {"Boolean neither 0 nor 1", "Enabled " + std::string(1, '\x02'), "neither 00 nor 01"},
-      {"truncated in the second entry", width + "Height " + LE(506, 4), "key \"Height\""},
+      {"truncated String count", Cut(Writer().String("Name", ""), 1), "String needs 4 bytes"},
+      {"String count past the end", Cut(Writer().String("Value", "abcde"), 1), "claims 5 bytes but only 4 remain"},
+      {"huge String count", "Caption " + std::string(4, '\xFF') + "Quorix0", "claims 4294967295 bytes"},
+      {"Boolean neither 0 nor 1", "Enabled \x02", "neither 00 nor 01"},
+      {"truncated in the second entry", Cut(Writer().Int64("Width", 676).Int64("Height", 506), 4), "key \"Height\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
