@@ -23,6 +23,7 @@
 #include "framework/core/Random.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Report.h"
+#include "framework/ui/DisplayImage.h"
 #include "framework/ui/Widgets.h"
 
 namespace {
@@ -54,7 +55,7 @@ double MedianRatio(A&& a, B&& b, int runs) {
   return Median(ta) / Median(tb);
 }
 
-// A picture like a render's: opaque colours and fully transparent pixels;
+// A picture like a render's: opaque colors and fully transparent pixels;
 // with partial, every transparency occurs.
 std::shared_ptr<fw::Picture> TestPicture(int64_t width, int64_t height, bool partial) {
   auto picture = std::make_shared<fw::Picture>(width, height);

@@ -291,7 +291,7 @@ void SavePicture(const Picture& picture, const std::string& path, int64_t format
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     writer.setQuality(static_cast<int>(quality));
-    // ToQImage keeps the colour bytes of fully transparent pixels (the
+    // ToQImage keeps the color bytes of fully transparent pixels (the
     // image is not premultiplied).
     const QImage image = ToQImage(picture);
     if (image.isNull()) {

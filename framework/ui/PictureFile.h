@@ -12,7 +12,7 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // Picture.Save: writes the picture to the file at path (UTF-8) in the given
 // format; 150 (PNG) is the one format supported. quality is -1 (the
 // writer's default) or 0 to 100. The PNG keeps the alpha channel (alpha =
-// 255 - transparency) and every colour byte, also of fully transparent
+// 255 - transparency) and every color byte, also of fully transparent
 // pixels.
 //
 // The file is written to a temporary file beside it, synced, and renamed

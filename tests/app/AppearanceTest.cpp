@@ -86,7 +86,7 @@ TEST(ControlSize, ProgressControlsKeepTheirFont) {
 // The opened window against its design: both rectangles' bevels, 3 pixels of
 // the darker grey top and left and the lighter grey bottom and right, meeting
 // on the diagonal of the top-right and bottom-left corners (whose own pixels
-// may take either colour); the panel's and fields' white; and through the
+// may take either color); the panel's and fields' white; and through the
 // transparent frame and empty canvas, the backdrop as the resource decodes.
 TEST(WindowLook, BevelsBackgroundsAndBackdropAsDesigned) {
   auto w = OpenWindow();
@@ -94,11 +94,11 @@ TEST(WindowLook, BevelsBackgroundsAndBackdropAsDesigned) {
   const QImage back = QImage(QStringLiteral(":/quorixBack.png")).convertToFormat(QImage::Format_ARGB32);
   ASSERT_TRUE(shown.size() == QSize(676, 506) && back.size() == shown.size());
   int64_t wrong = 0;
-  auto expect = [&](int x, int y, QRgb colour, const char* what) {
-    if (shown.pixel(x, y) != colour && wrong++ < 8)
-      ADD_FAILURE() << what << " at " << x << "," << y << ": " << std::hex << shown.pixel(x, y) << " != " << colour;
+  auto expect = [&](int x, int y, QRgb color, const char* what) {
+    if (shown.pixel(x, y) != color && wrong++ < 8)
+      ADD_FAILURE() << what << " at " << x << "," << y << ": " << std::hex << shown.pixel(x, y) << " != " << color;
   };
-  // The frame and the panel: left, width, top-left colour; 506 high, bottom-right colour D5D5D5.
+  // The frame and the panel: left, width, top-left color; 506 high, bottom-right color D5D5D5.
   for (const auto& [at, width, topLeft] : {std::tuple(0, 506, 0xFF929292u), std::tuple(506, 170, 0xFFA9A9A9u)}) {
     for (int y = 0; y < 506; ++y)
       for (int x = 0; x < width; ++x) {

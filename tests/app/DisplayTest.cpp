@@ -12,7 +12,7 @@
 
 namespace {
 
-// Every transparency, with assorted colours.
+// Every transparency, with assorted colors.
 void FillWithEveryTransparency(fw::Picture& p, uint32_t seed) {
   std::mt19937 random(seed);
   for (int64_t i = 0; i < p.Width() * p.Height(); ++i)
@@ -20,7 +20,7 @@ void FillWithEveryTransparency(fw::Picture& p, uint32_t seed) {
   p.Changed();
 }
 
-// The picture's colour words as an ARGB image: alpha is 255 less the transparency.
+// The picture's color words as an ARGB image: alpha is 255 less the transparency.
 QImage Argb(const fw::Picture& p) {
   QImage out(static_cast<int>(p.Width()), static_cast<int>(p.Height()), QImage::Format_ARGB32);
   for (int y = 0; y < out.height(); ++y)
@@ -38,12 +38,12 @@ QImage Composite(const QImage& image) {
   return out;
 }
 
-// What the canvas shows, over its own background colour.
+// What the canvas shows, over its own background color.
 QImage Shown(fw::CanvasControl* canvas) {
   return canvas->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// The picture's ARGB image drawn over that colour.
+// The picture's ARGB image drawn over that color.
 QImage Expected(fw::CanvasControl* canvas, const fw::Picture& p) {
   QImage out(static_cast<int>(p.Width()), static_cast<int>(p.Height()), QImage::Format_ARGB32_Premultiplied);
   out.fill(canvas->palette().color(canvas->backgroundRole()));
@@ -62,13 +62,13 @@ TEST(DisplayImage, DrawsAsTheArgbImageDrawsForEveryTransparency) {
 
 TEST(DisplayImage, IsMadeAgainForAnotherPictureOfTheSameState) {
   fw::DisplayImage display;
-  for (const uint32_t colour : {0x00FF0000u, 0x000000FFu}) {
+  for (const uint32_t color : {0x00FF0000u, 0x000000FFu}) {
     // A new picture, with as many changes as the last one, possibly at the
     // same address.
     auto p = std::make_shared<fw::Picture>(4, 4);
-    p->Graphics().SetDrawingColor(fw::Color(colour));
+    p->Graphics().SetDrawingColor(fw::Color(color));
     p->Graphics().FillRect(0, 0, 4, 4);
-    EXPECT_EQ(display.Of(*p).pixel(2, 2), 0xFF000000u | colour);
+    EXPECT_EQ(display.Of(*p).pixel(2, 2), 0xFF000000u | color);
   }
 }
 

@@ -1,5 +1,5 @@
 // The parameter panel through its real controls: steppers, Reset and the
-// colour-set popup.
+// color-set popup.
 #include <QAbstractItemView>
 #include <QTest>
 
@@ -11,8 +11,14 @@
 
 namespace {
 
-const std::array<std::string, 7> kDefaultTexts = {"100", "0", "0", "-1", "1", "4", "500"};
-const std::array<double, 7> kDefaults = {100, 0, 0, -1, 1, 4, 500};
+// The design's parameters in the order of their fields, in units of
+// `unit`: the default, the limits and the step of one press.
+struct Row {
+  int value, lower, upper, step;
+  double unit;
+};
+constexpr Row kRows[7] = {{100, 10, 1000, 10, 1}, {0, -10, 10, 1, 0.1}, {0, -10, 10, 1, 0.1}, {-10, -20, 20, 1, 0.1},
+                          {10, -20, 20, 1, 0.1},  {40, 0, 40, 1, 0.1},  {500, 250, 2000, 50, 1}};
 
 class Panel : public ::testing::Test {
  protected:
@@ -48,34 +54,41 @@ class Panel : public ::testing::Test {
   std::unique_ptr<MW> w;
 };
 
-// k tenths as the panel writes them: -13 -> "-1.3", 20 -> "2".
-std::string Tenths(int k) {
-  const int m = std::abs(k);
-  return QString::asprintf(m % 10 ? "%s%d.%d" : "%s%d", k < 0 ? "-" : "", m / 10, m % 10).toStdString();
+// n units of row r as the panel writes them: tenths -13 -> "-1.3", 20 -> "2".
+std::string Text(const Row& r, int n) {
+  if (r.unit == 1) return std::to_string(n);
+  const int m = std::abs(n);
+  return QString::asprintf(m % 10 ? "%s%d.%d" : "%s%d", n < 0 ? "-" : "", m / 10, m % 10).toStdString();
+}
+double Value(const Row& r, int n) { return r.unit == 1 ? n : n / 10.0; }
+
+std::array<std::string, 7> DefaultTexts() {
+  std::array<std::string, 7> texts;
+  for (int k = 0; k < 7; ++k) texts[k] = Text(kRows[k], kRows[k].value);
+  return texts;
+}
+std::array<double, 7> Defaults() {
+  std::array<double, 7> values;
+  for (int k = 0; k < 7; ++k) values[k] = Value(kRows[k], kRows[k].value);
+  return values;
 }
 
 // Every arrow of every stepper: from the defaults down to the lower limit,
 // one press more, up to the upper limit, one press more. Each press shows
 // the stepped text, stores its number, and changes no other field or value.
 TEST_F(Panel, EveryArrowStepsItsOwnFieldAndPropertyBetweenTheLimits) {
-  struct Row {
-    int lower, upper, step;  // in units of `unit`
-    double unit;
-  };
-  const Row rows[7] = {{10, 1000, 10, 1},   {-10, 10, 1, 0.1}, {-10, 10, 1, 0.1}, {-20, 20, 1, 0.1},
-                       {-20, 20, 1, 0.1}, {0, 40, 1, 0.1},   {250, 2000, 50, 1}};
   for (int k = 0; k < 7; ++k) {
     SCOPED_TRACE("UDArrows" + std::to_string(k));
     QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
-    const Row& r = rows[k];
-    int n = static_cast<int>(std::lround(kDefaults[k] / r.unit));
+    const Row& r = kRows[k];
+    int n = r.value;
     // True when the field shows the n-th step and the property holds it,
     // and all other fields and properties keep their defaults.
     auto shows = [&](int expected) {
-      auto texts = kDefaultTexts;
-      auto values = kDefaults;
-      texts[k] = r.unit == 1 ? std::to_string(expected) : Tenths(expected);
-      values[k] = r.unit == 1 ? expected : expected / 10.0;
+      auto texts = DefaultTexts();
+      auto values = Defaults();
+      texts[k] = Text(r, expected);
+      values[k] = Value(r, expected);
       EXPECT_EQ(Texts(), texts) << "at " << expected;
       EXPECT_EQ(Values(), values) << "at " << expected;
       return !HasFailure();
@@ -108,7 +121,7 @@ TEST_F(Panel, AfterARenderTheConstantStepperStartsFromItsField) {
 
 // (That Reset restores the defaults shows in the stepper test: each stepper
 // starts after a Reset with every other field and property at its default.)
-TEST_F(Panel, ARowChosenInThePopupSetsTheColourSetByItsTextAndResetKeepsIt) {
+TEST_F(Panel, ARowChosenInThePopupSetsTheColorSetByItsTextAndResetKeepsIt) {
   const auto picture = w->CVBackdrop;
   const char* names[] = {"16色", "日本色", "絵具", "ヌビロ", "ペラサ"};
   for (int row : {4, 0, 2, 1, 3, 3, 0}) {  // also the row already chosen
@@ -117,18 +130,18 @@ TEST_F(Panel, ARowChosenInThePopupSetsTheColourSetByItsTextAndResetKeepsIt) {
     EXPECT_EQ(w->selectColorSet, row);
   }
   // Nothing else changes: no render, no parameter.
-  EXPECT_EQ(Values(), kDefaults);
+  EXPECT_EQ(Values(), Defaults());
   EXPECT_EQ(w->CVBackdrop, picture);
   EXPECT_EQ(w->CVBackdrop->Data()[0], 0xFFFFFFFFu);
 
-  // Reset after a render and some presses keeps the row, the colour set and the picture.
+  // Reset after a render and some presses keeps the row, the color set and the picture.
   Choose(3);
   QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
   const std::vector<uint32_t> pixels(picture->Data(), picture->Data() + 500 * 500);
   for (int k = 0; k < 7; ++k) Press(k, k % 2 == 0);
   QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
-  EXPECT_EQ(Texts(), kDefaultTexts);
-  EXPECT_EQ(Values(), kDefaults);
+  EXPECT_EQ(Texts(), DefaultTexts());
+  EXPECT_EQ(Values(), Defaults());
   EXPECT_EQ(w->selectColorSet, 3);
   EXPECT_EQ(w->ColorPM()->SelectedRowValue(), "ヌビロ");
   EXPECT_EQ(w->CVBackdrop, picture);

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int64_t N = -2147483648LL;  // no control array
+constexpr int64_t N = fw::kNoControlIndex;  // no control array
 
 // One control as designed. font: the design size (0 the system size, -1 a
 // class without text); align: 'C' centred, 'L' left, 0 no alignment.

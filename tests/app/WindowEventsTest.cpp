@@ -55,7 +55,7 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   for (const auto& [button, literal] : cases) {
     SCOPED_TRACE(button->Caption());
     // The first press from the opened state; the others on a smaller grid
-    // with another colour set, to keep the literal loops quick.
+    // with another color set, to keep the literal loops quick.
     if (++seed > 12) {
       w->mn = 40;
       w->mpixcel = 300;
@@ -73,7 +73,7 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   }
 }
 
-// A release outlines, in the picture's drawing colour, the square whose
+// A release outlines, in the picture's drawing color, the square whose
 // top-left corner is the press point and whose side is the horizontal
 // distance to the release (its y is not used): the one-pixel band just
 // inside the square. A negative side reaches left and up from the press
@@ -88,12 +88,12 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
                         {{450, 10}, {700, 10}, 450, 10, 699, 259},
                         {{40, 40}, {40, 90}, 0, 0, -1, -1}};
   fw::CanvasControl* cv = w->QuorixCV();
-  uint32_t colour = 0x00FF0000u;
+  uint32_t color = 0x00FF0000u;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "press " << c.press.x() << "," << c.press.y());
     fw::Picture& p = *w->CVBackdrop;
     std::fill(p.Data(), p.Data() + 500 * 500, 0xFFFFFFFFu);
-    p.Graphics().SetDrawingColor(fw::Color(++colour));
+    p.Graphics().SetDrawingColor(fw::Color(++color));
     QTest::mousePress(cv, Qt::LeftButton, {}, c.press);
     EXPECT_TRUE(w->xx == c.press.x() && w->yy == c.press.y() && w->clickX == c.press.x() && w->ClickY == c.press.y());
     QTest::mouseRelease(cv, Qt::LeftButton, {}, c.release);
@@ -102,7 +102,7 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
       for (int x = 0; x < 500; ++x) {
         const bool across = (y == c.top || y == c.bottom) && x >= c.left && x <= c.right;
         const bool down = (x == c.left || x == c.right) && y >= c.top && y <= c.bottom;
-        const uint32_t expected = across || down ? colour : 0xFFFFFFFFu;
+        const uint32_t expected = across || down ? color : 0xFFFFFFFFu;
         if (p.Data()[y * 500 + x] != expected && wrong++ < 5)
           ADD_FAILURE() << x << "," << y << ": " << std::hex << p.Data()[y * 500 + x] << " != " << expected;
       }
