@@ -142,7 +142,7 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   Save(*picture, dir.filePath("size.png"));
   const auto size = static_cast<rlim_t>(ReadAll(dir.filePath("size.png")).size());
   std::map<QString, std::string> kept;  // of each file replaced, what it keeps
-  for (mode_t mode : {0444, 0600, 0640, 0660}) {
+  for (mode_t mode : {0444, 0600, 0751, 0660}) {
     const QString name = QString("mode%1.png").arg(mode, 0, 8);
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
@@ -162,11 +162,12 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   kept["名称未決定.png"] = kept["made.png"] =
       std::to_string(S_IFREG | 0640) + " " + std::to_string(getuid()) + ":" + std::to_string(getgid());
   for (int hops = 1; hops <= 41; ++hops) {
-    const QString to = hops == 1 ? "mode640.png" : QString("link%1.png").arg(hops - 1);
+    const QString to = hops == 1 ? "mode751.png" : QString("link%1.png").arg(hops - 1);
     ASSERT_EQ(symlink(QFile::encodeName(to), At(dir, QString("link%1.png").arg(hops))), 0);
   }
   ASSERT_EQ(symlink("made.png", At(dir, "to-made.png")), 0);
   ASSERT_EQ(mkfifo(At(dir, "pipe.png"), 0644), 0);
+  ASSERT_EQ(symlink("pipe.png", At(dir, "to-pipe.png")), 0);
   const bool device = mknod(At(dir, "null.png"), S_IFCHR | 0666, makedev(1, 3)) == 0;  // may be forbidden here
   for (const char* folder : {"folder.png", "locked", "sticky"}) ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
   for (const char* file : {"locked/open.png", "sticky/open.png"}) {
@@ -183,9 +184,10 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"mode600.png", "mode600.png", nullptr},
                {"mode660.png", "mode660.png", nullptr},
                {"名称未決定.png", "名称未決定.png", nullptr},
-               {"link40.png", "mode640.png", nullptr},
+               {"link40.png", "mode751.png", nullptr},
                {"link41.png", nullptr, "Too many levels of symbolic links"},
                {"pipe.png", nullptr, "it is not a regular file"},
+               {"to-pipe.png", nullptr, "it is not a regular file"},
                {"null.png", nullptr, device ? "it is not a regular file" : nullptr},
                {"folder.png", nullptr, "it is a folder"},
                {"no such folder/new.png", nullptr, "No such file or directory"},
