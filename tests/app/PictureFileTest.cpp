@@ -221,6 +221,7 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
     EXPECT_EQ(QFileInfo(path).isSymLink(), QString(c.name) != c.file);
     EXPECT_EQ(Entries(dir.path()).size(), entries);
   }
+  chmod(At(dir, "locked"), 0755);  // for the folder's removal
 }
 
 // With the kernel's link protection on, a link that another user planted
