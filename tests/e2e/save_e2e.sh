@@ -22,51 +22,50 @@ export APP="$app" WORK="$work" SHOTS="$shots"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   shot() { [ -n "$SHOTS" ] && command -v import >/dev/null && import -window root "$SHOTS/$1.png" || true; }
+  # Waits until the command succeeds, polling; fails with the message if it
+  # never does.
+  wait_for() {
+    for _ in $(seq 1 1200); do eval "$1" && return; sleep 0.1; done
+    echo "FAIL: $2"; cat "$WORK/app.log"; exit 1
+  }
   # Options that Qt would take from the command line; the program gives Qt none.
   "$APP" -qwindowtitle NotQuorix -qwindowgeometry 300x200+0+0 -reverse >"$WORK/app.log" 2>&1 &
   pid=$!
   trap "kill $pid 2>/dev/null || true" EXIT
-  win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quorix\$" | head -n1) ||
+  win=$(timeout 60 xdotool search --sync --onlyvisible --name "^Quorix\$" | head -n1) ||
     { echo "FAIL: no window titled Quorix"; xdotool search --onlyvisible --name . getwindowname %@ || true; exit 1; }
-  sleep 1
   shot started
   # The window content is 676 x 506; the menu bar lies above it.
   eval "$(xdotool getwindowgeometry --shell "$win")"
   [ "$WIDTH" -eq 676 ] && [ "$HEIGHT" -gt 506 ] || { echo "FAIL: the window is ${WIDTH}x${HEIGHT}"; exit 1; }
-  # The "Quorix0" button sits at 523, 410 (60 x 18) in the window content.
+  # The "Quorix0" button sits at 523, 410 (60 x 18) in the window content;
+  # the render it starts is done before the program reads the next key.
   xdotool mousemove --window "$win" 553 $((HEIGHT - 506 + 419)) click 1
-  sleep 1
   shot rendered
 
+  # Opens the save dialog and waits until it has the keyboard focus.
   open_dialog() {
     xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
     xdotool key --clearmodifiers ctrl+s
     dialog=""
-    for _ in $(seq 1 50); do
-      dialog=$(xdotool search --onlyvisible --name "." 2>/dev/null | grep -v "^$win\$" | head -n1 || true)
-      [ -n "$dialog" ] && break
-      sleep 0.2
-    done
-    [ -n "$dialog" ] || { echo "FAIL: no save dialog appeared"; cat "$WORK/app.log"; exit 1; }
-    sleep 0.5
+    wait_for "dialog=\$(xdotool search --onlyvisible --name . 2>/dev/null | grep -v \"^$win\\\$\" | head -n1); [ -n \"\$dialog\" ]" "no save dialog appeared"
+    wait_for "[ \"\$(xdotool getwindowfocus)\" = \"\$dialog\" ]" "the save dialog never got the keyboard focus"
   }
   # First the dialog is cancelled: nothing may be written.
   open_dialog
   xdotool key Escape
-  for _ in $(seq 1 25); do xdotool search --onlyvisible --name "." | grep -qx "$dialog" || break; sleep 0.2; done
-  sleep 0.5
+  wait_for "! xdotool search --onlyvisible --name . | grep -qx \"\$dialog\"" "the cancelled dialog stayed"
   # Then a file name is typed into the name field (it has the focus).
   open_dialog
   shot dialog
   xdotool key --clearmodifiers ctrl+a
   xdotool type --delay 20 "$WORK/out/saved-by-hand"
   xdotool key Return
-  for _ in $(seq 1 50); do [ -s "$WORK/out/saved-by-hand.png" ] && break; sleep 0.2; done
+  wait_for "[ -s \"\$WORK/out/saved-by-hand.png\" ]" "no file was saved"
   shot saved
   xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
   xdotool key --clearmodifiers ctrl+q
-  for _ in $(seq 1 25); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-  kill -0 $pid 2>/dev/null && { echo "FAIL: Ctrl+Q did not quit"; exit 1; }
+  wait_for "! kill -0 $pid 2>/dev/null" "Ctrl+Q did not quit"
   trap - EXIT
 '
 
