@@ -28,7 +28,7 @@ namespace {
 using fw::Picture;
 
 // Opaque, half and fully transparent pixels, the transparent ones with
-// colour bytes of their own.
+// color bytes of their own.
 std::unique_ptr<Picture> NoisyPicture(int64_t width, int64_t height, uint32_t seed) {
   auto picture = std::make_unique<Picture>(width, height);
   std::mt19937 random(seed);
