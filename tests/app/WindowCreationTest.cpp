@@ -105,13 +105,13 @@ class ObservedMW : public MW {
  public:
   void CreateControls() override {
     MW::CreateControls();
-    for (size_t i = 0; i < ControlCount(); ++i) fontAfterCreation.push_back(ControlAt(i)->Widget()->font().pixelSize());
+    for (size_t i = 0; i < ControlCount(); ++i) fontAfterCreation.push_back(ControlAt(i)->Widget()->font());
     mnAfterCreation = mn;
     backdropAfterCreation = CVBackdrop != nullptr || QuorixCV()->Backdrop() != nullptr;
     buttonSizeAfterCreation = QuorixPB0()->ControlSize();
     frameFillAfterCreation = BackRA0()->FillColor();
   }
-  std::vector<int> fontAfterCreation;
+  std::vector<QFont> fontAfterCreation;
   int64_t mnAfterCreation = -1;
   bool backdropAfterCreation = true;
   fw::ControlSize buttonSizeAfterCreation = fw::ControlSize::Small;
@@ -141,7 +141,15 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
     EXPECT_EQ(c->TabIndex(), d.tabIndex);
     EXPECT_EQ(TextOf(c), d.text);
     EXPECT_EQ(c->InitialParent(), byClass.at(d.cls).first);
-    if (d.font >= 0) { EXPECT_EQ(w.fontAfterCreation[i], d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize); }
+    const QFont& font = w.fontAfterCreation[i];
+    if (d.font >= 0) {
+      EXPECT_EQ(font.pixelSize(), d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize);
+      EXPECT_FALSE(font.bold() || font.italic() || font.underline());
+    }
+    // Every control with a Tab stop takes the focus, but the canvas and the
+    // steppers, which allow none, and the rectangles.
+    const bool focus = std::string("Rectangle Canvas UpDownArrows").find(d.cls) == std::string::npos;
+    EXPECT_EQ(c->Widget()->focusPolicy(), focus ? Qt::StrongFocus : Qt::NoFocus);
     int64_t code = -1;
     Qt::Alignment shown{};
     if (auto* f = dynamic_cast<fw::TextField*>(c)) code = f->TextAlignment(), shown = f->alignment();
@@ -166,9 +174,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   EXPECT_TRUE(w.ST(14) == nullptr && w.ST(20) == nullptr && w.EF(7) == nullptr);
   EXPECT_EQ(w.ColorPM()->SelectedRowValue(), "16色");
   EXPECT_EQ(w.ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));  // shown without its carriage return
-  // The canvas and the steppers take no keyboard focus; the fields take no keystrokes.
-  EXPECT_EQ(w.QuorixCV()->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(w.UDArrows0()->focusPolicy(), Qt::NoFocus);
+  // The fields take no keystrokes.
   QTest::keyClicks(w.EF(0), "5");
   EXPECT_EQ(w.EF(0)->Value(), "100");
 
