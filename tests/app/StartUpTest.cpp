@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
-
+// The start-up and the end of the process, and the settings never kept.
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <string>
-#include <vector>
 
 #include "app/App.h"
 #include "app/MainMenuBar.h"
@@ -41,10 +37,8 @@ TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
     }
     steps.push_back(step);
   });
-  const int status = startup::Main();
+  EXPECT_EQ(startup::Main(), 0);
   fw::SetStartTraceSink(previous);
-
-  EXPECT_EQ(status, 0);
   EXPECT_EQ(fw::Application::FrameworkVersion(), 2019.031);
   EXPECT_TRUE(fw::Application::SupportsHiDPI());
   const std::vector<std::string> expected = {
@@ -64,14 +58,12 @@ TEST(StartUp, ClosingTheImplicitWindowQuitsWithZeroAndFinaliseReleasesAll) {
   ASSERT_NE(app, nullptr);
   startup::MakeDefaultView();
   MW* w = MW::Implicit();
-  EXPECT_EQ(w, MW::Implicit());
-  EXPECT_EQ(w->MenuBar(), app->MenuBar());
+  EXPECT_TRUE(w == MW::Implicit() && w->MenuBar() == app->MenuBar());
   fw::Quit(5);
   w->close();
   EXPECT_EQ(fw::QuitCode(), 0);
   startup::Finalise();
-  EXPECT_EQ(fw::GetImplicitWindow(MW::kClassName), nullptr);
-  EXPECT_EQ(fw::Application::Current(), nullptr);
+  EXPECT_TRUE(fw::GetImplicitWindow(MW::kClassName) == nullptr && fw::Application::Current() == nullptr);
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -80,10 +72,9 @@ TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
   EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
 }
 
-// Qt's file dialog keeps its history, last folder and view in a settings
-// file of the user's. The program reads and writes none: the real dialog,
-// shown for PNG and cancelled, neither picks up what such a file holds nor
-// changes or adds any file.
+// Qt's file dialog keeps its history, last folder and view in a settings file
+// of the user's. The real dialog, shown for PNG and cancelled, neither picks
+// up what such a file holds nor changes or adds any file.
 TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QTemporaryDir config;
   const QString remembered = config.filePath(QStringLiteral("remembered"));
@@ -124,9 +115,7 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QCoreApplication::exec();
   if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
   else qputenv("XDG_CONFIG_HOME", oldConfigHome);
-
-  EXPECT_NE(shown, nullptr);
-  EXPECT_FALSE(chosen.has_value());
+  EXPECT_TRUE(shown != nullptr && !chosen.has_value());
   EXPECT_EQ(QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));

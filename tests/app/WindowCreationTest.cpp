@@ -18,8 +18,7 @@ constexpr int64_t N = fw::kNoControlIndex;  // no control array
 // One control as designed. font: the design size (0 the system size, -1 a
 // class without text); align: 'C' centred, 'L' left, 0 no alignment.
 struct Design {
-  const char* cls;
-  const char* name;
+  const char *cls, *name;
   int64_t index;
   int left, top, width, height;
   int64_t tabIndex;
@@ -84,8 +83,7 @@ const Design kDesign[50] = {
     {"Label", "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", 12, 'C'},
 };
 
-// The text a control shows: caption, field or label text, or the popup's
-// rows joined by carriage returns.
+// A caption, field or label text, or the popup's rows joined by carriage returns.
 std::string TextOf(fw::Control* c) {
   if (auto* b = dynamic_cast<fw::PushButton*>(c)) return b->Caption();
   if (auto* f = dynamic_cast<fw::TextField*>(c)) return f->Value();
@@ -98,9 +96,8 @@ std::string TextOf(fw::Control* c) {
   return "";
 }
 
-// A window that notes its state right after its controls are created,
-// before any Open event: the design fonts (Open makes the buttons mini) and
-// what the Open handlers have not yet touched.
+// A window that notes its state right after its controls are created, before
+// the Open events (which make the buttons mini, among others).
 class ObservedMW : public MW {
  public:
   void CreateControls() override {
@@ -123,12 +120,11 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   if (!FileTypes1::Png()) FileTypes1::Initialize();
   ObservedMW w;
   w.Construct();
-  ASSERT_EQ(w.ControlCount(), 50u);
-  ASSERT_EQ(w.fontAfterCreation.size(), 50u);
+  ASSERT_TRUE(w.ControlCount() == 50u && w.fontAfterCreation.size() == 50u);
   // By class: the enclosing control, and the edge locks left, top, right, bottom.
   const std::map<std::string, std::pair<std::string, std::string>> byClass = {
-      {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
-      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},        {"UpDownArrows", {"BackRA1", "TTFF"}},
+      {"Rectangle", {"", "TTFF"}},       {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
+      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},    {"UpDownArrows", {"BackRA1", "TTFF"}},
       {"PopupMenu", {"BackRA1", "TTFF"}}};
   for (size_t i = 0; i < 50; ++i) {
     const Design& d = kDesign[i];
@@ -158,8 +154,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
       EXPECT_EQ(code, d.align == 'C' ? 2 : 0);
       EXPECT_EQ(shown & Qt::AlignHorizontal_Mask, d.align == 'C' ? Qt::AlignHCenter : Qt::AlignLeft);
     }
-    // Found again by name, or by name and index.
-    const std::string name = d.name;
+    const std::string name = d.name;  // found again by name, or by name and index
     EXPECT_EQ(name == "EF" ? w.EF(d.index) : name == "ST" ? w.ST(d.index) : w.ControlByName(name), c);
     const std::string lock = {"FT"[c->LockLeft()], "FT"[c->LockTop()], "FT"[c->LockRight()], "FT"[c->LockBottom()]};
     EXPECT_EQ(lock, byClass.at(d.cls).second);
@@ -180,8 +175,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
 
   // No handler ran while the controls were created.
   EXPECT_TRUE(w.mnAfterCreation == 0 && !w.backdropAfterCreation);
-  EXPECT_EQ(w.buttonSizeAfterCreation, fw::ControlSize::Regular);
-  EXPECT_EQ(w.frameFillAfterCreation, fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w.buttonSizeAfterCreation == fw::ControlSize::Regular && w.frameFillAfterCreation == fw::Color(0x00FFFFFFu));
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -205,9 +199,8 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
                                w->DesignVisible(), w->HasBackgroundColor(), w->MenuBarVisible()}),
             (std::vector<bool>{true, true, true, false, true, false, false, true, false, true}));
   EXPECT_EQ(w->BackgroundColor(), fw::Color(0x00FFFFFFu));
-  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isVisible() && w->MenuBar() == MainMenuBar::Instance());
   EXPECT_EQ(w->Backdrop(), quorixBack());  // the resource, opened once
-  EXPECT_EQ(w->MenuBar(), MainMenuBar::Instance());
 
   EXPECT_EQ((std::vector<double>{w->mx, w->my, w->ma, w->mb, w->mw}), (std::vector<double>{0, 0, -1, 1, 4}));
   EXPECT_EQ((std::vector<int64_t>{w->mn, w->mpixcel, w->selectColorSet, w->xx, w->yy, w->clickX, w->ClickY}),
@@ -215,9 +208,7 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
   ASSERT_TRUE(w->CVBackdrop && w->CVBackdrop->Width() == 500 && w->CVBackdrop->Height() == 500);
   for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
   EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
-  // Transparent, not opaque (movable by its background: WindowEventsTest).
-  EXPECT_EQ(w->NativeBackgroundColor().alpha(), 0);
-  EXPECT_FALSE(w->IsOpaque());
+  EXPECT_TRUE(w->NativeBackgroundColor().alpha() == 0 && !w->IsOpaque());  // a transparent native window
   // Every push button and the popup are mini, with the small font.
   for (size_t i = 0; i < w->ControlCount(); ++i) {
     fw::Control* c = w->ControlAt(i);
@@ -274,8 +265,7 @@ TEST(Menus, TheTreeAndItsRouting) {
       EXPECT_EQ(w->MenuAction(e.name)->shortcut(), QKeySequence(key));
     }
   }
-  EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled());
-  EXPECT_TRUE(w->MenuAction("FileQuit")->isEnabled());
+  EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled() && w->MenuAction("FileQuit")->isEnabled());
   EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled());
   EXPECT_FALSE(w->HandleMenuCommand(*w->EditCopy()));
   EXPECT_EQ(w->FileQuit(), bar->Item(0)->Item(0));
