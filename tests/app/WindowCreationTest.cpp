@@ -123,8 +123,8 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   ASSERT_TRUE(w.ControlCount() == 50u && w.fontAfterCreation.size() == 50u);
   // By class: the enclosing control, and the edge locks left, top, right, bottom.
   const std::map<std::string, std::pair<std::string, std::string>> byClass = {
-      {"Rectangle", {"", "TTFF"}},       {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
-      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},    {"UpDownArrows", {"BackRA1", "TTFF"}},
+      {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
+      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},        {"UpDownArrows", {"BackRA1", "TTFF"}},
       {"PopupMenu", {"BackRA1", "TTFF"}}};
   for (size_t i = 0; i < 50; ++i) {
     const Design& d = kDesign[i];
@@ -142,8 +142,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
       EXPECT_EQ(font.pixelSize(), d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize);
       EXPECT_FALSE(font.bold() || font.italic() || font.underline());
     }
-    // Every control with a Tab stop takes the focus, but the canvas and the
-    // steppers, which allow none, and the rectangles.
+    // Every control with a Tab stop takes the focus but the canvas and steppers (AllowFocus False).
     const bool focus = std::string("Rectangle Canvas UpDownArrows").find(d.cls) == std::string::npos;
     EXPECT_EQ(c->Widget()->focusPolicy(), focus ? Qt::StrongFocus : Qt::NoFocus);
     int64_t code = -1;
@@ -169,13 +168,13 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   EXPECT_TRUE(w.ST(14) == nullptr && w.ST(20) == nullptr && w.EF(7) == nullptr);
   EXPECT_EQ(w.ColorPM()->SelectedRowValue(), "16色");
   EXPECT_EQ(w.ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));  // shown without its carriage return
-  // The fields take no keystrokes.
-  QTest::keyClicks(w.EF(0), "5");
+  QTest::keyClicks(w.EF(0), "5");  // the fields take no keystrokes
   EXPECT_EQ(w.EF(0)->Value(), "100");
 
   // No handler ran while the controls were created.
   EXPECT_TRUE(w.mnAfterCreation == 0 && !w.backdropAfterCreation);
-  EXPECT_TRUE(w.buttonSizeAfterCreation == fw::ControlSize::Regular && w.frameFillAfterCreation == fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w.buttonSizeAfterCreation == fw::ControlSize::Regular &&
+              w.frameFillAfterCreation == fw::Color(0x00FFFFFFu));
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -209,15 +208,13 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
   for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
   EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
   EXPECT_TRUE(w->NativeBackgroundColor().alpha() == 0 && !w->IsOpaque());  // a transparent native window
-  // Every push button and the popup are mini, with the small font.
   for (size_t i = 0; i < w->ControlCount(); ++i) {
     fw::Control* c = w->ControlAt(i);
-    const bool mini = dynamic_cast<fw::PushButton*>(c) || dynamic_cast<fw::PopupMenu*>(c);
+    const bool mini = dynamic_cast<fw::PushButton*>(c) || dynamic_cast<fw::PopupMenu*>(c);  // with the small font
     EXPECT_EQ(c->ControlSize(), mini ? fw::ControlSize::Mini : fw::ControlSize::Regular) << c->Name();
     if (mini) { EXPECT_EQ(c->Widget()->font().pixelSize(), fw::kSmallSystemFontSize) << c->Name(); }
   }
-  // Destroying the window releases the canvas picture.
-  std::weak_ptr<fw::Picture> picture = w->CVBackdrop;
+  std::weak_ptr<fw::Picture> picture = w->CVBackdrop;  // released with the window
   w.reset();
   EXPECT_TRUE(picture.expired());
 }
@@ -236,23 +233,15 @@ const MenuEntry kMenus[] = {
 };
 
 TEST(Menus, TheTreeAndItsRouting) {
-  std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
-  std::vector<std::pair<std::string, std::shared_ptr<fw::MenuItem>>> walked;
-  for (size_t m = 0; m < bar->Count(); ++m) {
-    walked.emplace_back("", bar->Item(m));
-    for (size_t i = 0; i < bar->Item(m)->Count(); ++i) walked.emplace_back(bar->Item(m)->Name(), bar->Item(m)->Item(i));
-  }
-  ASSERT_EQ(walked.size(), std::size(kMenus));
-
   ReportCapture capture;
   auto w = OpenWindow();
-  for (size_t i = 0; i < walked.size(); ++i) {
-    const MenuEntry& e = kMenus[i];
-    const auto& [parent, item] = walked[i];
+  std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+  size_t i = 0;
+  auto check = [&](const std::string& parent, const std::shared_ptr<fw::MenuItem>& item) {
+    ASSERT_LT(i, std::size(kMenus));
+    const MenuEntry& e = kMenus[i++];
     SCOPED_TRACE(e.name);
-    EXPECT_EQ(parent, e.parent);
-    EXPECT_EQ(item->Name(), e.name);
-    EXPECT_EQ(item->Value(), e.caption);
+    EXPECT_TRUE(parent == e.parent && item->Name() == e.name && item->Value() == e.caption);
     EXPECT_EQ(item->ShortcutSet(), e.shortcut != nullptr);
     if (e.shortcut) { EXPECT_EQ(item->Shortcut(), e.shortcut); }
     EXPECT_TRUE(item->AutoEnabled() && item->Visible());
@@ -264,12 +253,15 @@ TEST(Menus, TheTreeAndItsRouting) {
       QString key = QString::fromUtf8(e.shortcut).replace(QStringLiteral("Cmd+"), QStringLiteral("Ctrl+"));
       EXPECT_EQ(w->MenuAction(e.name)->shortcut(), QKeySequence(key));
     }
+  };
+  for (size_t m = 0; m < bar->Count(); ++m) {
+    check("", bar->Item(m));
+    for (size_t k = 0; k < bar->Item(m)->Count(); ++k) check(bar->Item(m)->Name(), bar->Item(m)->Item(k));
   }
+  EXPECT_EQ(i, std::size(kMenus));
   EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled() && w->MenuAction("FileQuit")->isEnabled());
-  EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled());
-  EXPECT_FALSE(w->HandleMenuCommand(*w->EditCopy()));
-  EXPECT_EQ(w->FileQuit(), bar->Item(0)->Item(0));
-  EXPECT_EQ(w->EditSelectAll(), bar->Item(1)->Item(7));
+  EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled() || w->HandleMenuCommand(*w->EditCopy()));
+  EXPECT_TRUE(w->FileQuit() == bar->Item(0)->Item(0) && w->EditSelectAll() == bar->Item(1)->Item(7));
 }
 
 }  // namespace

@@ -32,8 +32,7 @@ TEST(FileTypeTest, ConversionRegistersOnceAndDestructionWithdraws) {
 
   auto type = MakeType("test/one");
   EXPECT_FALSE(Registry().Find("test/one"));
-  EXPECT_EQ(type->Operator_Convert(), "test/one");
-  EXPECT_TRUE(type->IsRegistered());
+  EXPECT_TRUE(type->Operator_Convert() == "test/one" && type->IsRegistered());
   EXPECT_EQ(Registry().Find("test/one"), (FileTypeEntry{"test/one", "", "TST ", ".tst;.tt", "org.example.test"}));
   EXPECT_EQ(Registry().Find("test/one")->ExtensionList(), (std::vector<std::string>{"tst", "tt"}));
 
