@@ -15,6 +15,7 @@ namespace {
 
 using Writer = fw::PropertyRecordWriter<>;
 
+// Keys are matched whatever their letter case, in the record as in the classes.
 TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignKeys) {
   fw::Window w;
   auto* label = w.New<fw::Label>();

@@ -31,20 +31,6 @@ class WindowEvents : public ::testing::Test {
 
 using Literal = void (*)(MWModel&);
 
-// The literal loops of a command, run on a headless window in the state
-// of w, with the same seed.
-std::unique_ptr<TestWindow> LiteralPicture(const MW& w, Literal render, uint64_t seed) {
-  auto t = std::make_unique<TestWindow>();
-  const auto picture = t->CVBackdrop;
-  static_cast<MWModel&>(*t) = w;  // the parameters; its own picture
-  t->CVBackdrop = picture;
-  const auto hook = fw::SetBackgroundTaskHook({});
-  fw::System::Random().Seed(seed);
-  render(*t);
-  fw::SetBackgroundTaskHook(hook);
-  return t;
-}
-
 TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   const std::pair<fw::PushButton*, Literal> cases[] = {
       {w->QuorixPB0(), &oracle::Quorix0}, {w->QuorixPB1(), &oracle::Quorix1}, {w->QuorixPB2(), &oracle::Quorix2},
@@ -60,13 +46,21 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
       w->mpixcel = 300;
       w->selectColorSet = static_cast<int64_t>(seed % 5);
     }
-    const std::unique_ptr<TestWindow> expected = LiteralPicture(*w, literal, seed);
+    // The literal loops on a headless window with w's parameters and its own picture.
+    TestWindow expected;
+    const auto picture = expected.CVBackdrop;
+    static_cast<MWModel&>(expected) = *w;
+    expected.CVBackdrop = picture;
+    const auto hook = fw::SetBackgroundTaskHook({});
+    fw::System::Random().Seed(seed);
+    literal(expected);
+    fw::SetBackgroundTaskHook(hook);
     const int paintsBefore = w->QuorixCV()->PaintCount();
 
     Click(button, seed);
     EXPECT_TRUE(capture.reports.empty());
     EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);  // the picture is filled in place
-    EXPECT_TRUE(std::equal(w->CVBackdrop->Data(), w->CVBackdrop->Data() + 500 * 500, expected->CVBackdrop->Data()));
+    EXPECT_TRUE(std::equal(w->CVBackdrop->Data(), w->CVBackdrop->Data() + 500 * 500, expected.CVBackdrop->Data()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->QuorixCV()->PaintCount() > paintsBefore; }, 60000));
   }
 }

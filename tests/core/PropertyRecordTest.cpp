@@ -5,7 +5,6 @@
 namespace {
 
 using namespace std::string_literals;
-using fw::PropertyType;
 using fw::UnsupportedFormatException;
 using Writer = fw::PropertyRecordWriter<>;
 
@@ -34,16 +33,6 @@ TEST(PropertyRecord, WritesAndReadsEveryValueEncoding) {
   EXPECT_EQ(std::get<fw::FontUnits>(e[6].value).code, 3);
   EXPECT_TRUE(std::get<std::string>(e[7].value) == "\xE5\xB9\x85=" && std::get<std::string>(e[8].value).empty());
   EXPECT_TRUE(Decode("").empty());
-}
-
-TEST(PropertyRecord, KeysMatchWithoutRegardToCase) {
-  const std::pair<const char*, PropertyType> keys[] = {
-      {"MacProcID", PropertyType::Int64}, {"MacProcId", PropertyType::Int64}, {"multiline", PropertyType::Boolean},
-      {"FONTSIZE", PropertyType::Single}, {"fontunit", PropertyType::FontUnits}};
-  for (const auto& [key, type] : keys) EXPECT_EQ(fw::KeyType(key), type) << key;
-  for (const char* bad : {"Color", "", "Width "}) EXPECT_THROW(fw::KeyType(bad), UnsupportedFormatException) << bad;
-
-  EXPECT_EQ(Decode("mULTILINE " + std::string(1, '\x01')).at(0).key, "mULTILINE");  // kept as stored
 }
 
 struct Malformed {
