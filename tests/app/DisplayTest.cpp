@@ -28,16 +28,6 @@ QImage Argb(const fw::Picture& p) {
   return out;
 }
 
-// The image drawn over an opaque background of noise.
-QImage Composite(const QImage& image) {
-  QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-  std::mt19937 random(5);
-  for (int y = 0; y < out.height(); ++y)
-    for (int x = 0; x < out.width(); ++x) out.setPixel(x, y, 0xFF000000u | random());
-  QPainter(&out).drawImage(0, 0, image);
-  return out;
-}
-
 // What the canvas shows, over its own background color.
 QImage Shown(fw::CanvasControl* canvas) {
   return canvas->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -51,24 +41,23 @@ QImage Expected(fw::CanvasControl* canvas, const fw::Picture& p) {
   return out;
 }
 
-// 7 wide: four pixels at a time and the rest one by one. (An opaque picture,
-// drawn as a plain copy, is the window's backdrop: AppearanceTest.)
-TEST(DisplayImage, DrawsAsTheArgbImageDrawsForEveryTransparency) {
-  fw::Picture p(7, 40);
-  FillWithEveryTransparency(p, 1);
+// Over an opaque background of noise, the display image of a 7-wide picture
+// (four pixels at a time and the rest one by one) looks as its ARGB image;
+// it is made again for a new picture in the same state, maybe at the same address.
+TEST(DisplayImage, DrawsAsTheArgbImageForEveryTransparencyAndEveryPicture) {
+  const auto composite = [](const QImage& image) {
+    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
+    std::mt19937 random(5);
+    for (int y = 0; y < out.height(); ++y)
+      for (int x = 0; x < out.width(); ++x) out.setPixel(x, y, 0xFF000000u | random());
+    QPainter(&out).drawImage(0, 0, image);
+    return out;
+  };
   fw::DisplayImage display;
-  EXPECT_EQ(Composite(display.Of(p)), Composite(Argb(p)));
-}
-
-TEST(DisplayImage, IsMadeAgainForAnotherPictureOfTheSameState) {
-  fw::DisplayImage display;
-  for (const uint32_t color : {0x00FF0000u, 0x000000FFu}) {
-    // A new picture, with as many changes as the last one, possibly at the
-    // same address.
-    auto p = std::make_shared<fw::Picture>(4, 4);
-    p->Graphics().SetDrawingColor(fw::Color(color));
-    p->Graphics().FillRect(0, 0, 4, 4);
-    EXPECT_EQ(display.Of(*p).pixel(2, 2), 0xFF000000u | color);
+  for (const uint32_t seed : {1u, 2u}) {
+    auto p = std::make_shared<fw::Picture>(7, 40);
+    FillWithEveryTransparency(*p, seed);
+    EXPECT_EQ(composite(display.Of(*p)), composite(Argb(*p))) << seed;
   }
 }
 

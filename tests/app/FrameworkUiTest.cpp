@@ -1,7 +1,8 @@
-// The window layer's own pieces: record application and the cooperative
-// yield.
+// The window layer's own pieces: record application, the controls' contracts
+// that the window's design does not exercise, and the cooperative yield.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -14,6 +15,7 @@ namespace {
 
 using Writer = fw::PropertyRecordWriter<>;
 
+// Keys are matched whatever their letter case, in the record as in the classes.
 TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignKeys) {
   fw::Window w;
   auto* label = w.New<fw::Label>();
@@ -28,12 +30,9 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
                               .Bytes());
   EXPECT_EQ(label->Widget()->geometry().topLeft(), QPoint(7, 9));
   EXPECT_EQ(label->ControlWidth(), 50);  // the later entry wins
-  EXPECT_EQ(label->Value(), "あ\rい");
-  EXPECT_EQ(label->text(), QStringLiteral("あ\nい"));
+  EXPECT_TRUE(label->Value() == "あ\rい" && label->text() == QStringLiteral("あ\nい"));
   fw::SetProperties(w, Writer().String("title", "T").Int64("WIDTH", 300).Boolean("Visible", false).Bytes());
-  EXPECT_EQ(w.Title(), "T");
-  EXPECT_EQ(w.Width(), 300);
-  EXPECT_FALSE(w.DesignVisible());
+  EXPECT_TRUE(w.Title() == "T" && w.Width() == 300 && !w.DesignVisible());
 
   // A key of another class, after one that applies; a value past the end.
   auto* r = w.New<fw::Rectangle>();
@@ -43,6 +42,42 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_EQ(r->Left(), 3);
   EXPECT_THROW(fw::SetProperties(w, Writer().String("Caption", "x").Bytes()), fw::UnsupportedFormatException);
   EXPECT_THROW(fw::SetProperties(*r, Writer().Int64("Left", 4).Bytes().substr(0, 9)), fw::UnsupportedFormatException);
+
+  // The window's canvas and steppers say AllowFocus False; True lets them take the focus.
+  for (fw::Control* c : std::initializer_list<fw::Control*>{w.New<fw::CanvasControl>(), w.New<fw::UpDownArrows>()}) {
+    EXPECT_EQ(c->Widget()->focusPolicy(), Qt::NoFocus) << c->ClassName();
+    fw::SetProperties(*c, Writer().Boolean("AllowFocus", true).Bytes());
+    EXPECT_EQ(c->Widget()->focusPolicy(), Qt::StrongFocus) << c->ClassName();
+  }
+}
+
+// Escape presses the window's cancel button; a progress wheel keeps
+// repainting itself while it is shown.
+TEST(Widgets, EscapePressesTheCancelButtonAndAShownWheelTurns) {
+  struct Wheel : fw::ProgressWheel {
+    using fw::ProgressWheel::ProgressWheel;
+    void paintEvent(QPaintEvent* e) override {
+      ++paints;
+      fw::ProgressWheel::paintEvent(e);
+    }
+    int paints = 0;
+  };
+  fw::Window w;
+  auto* cancel = w.New<fw::PushButton>();
+  auto* wheel = w.New<Wheel>();
+  w.AddControl("Cancel", cancel);
+  w.AddControl("Wheel", wheel);
+  fw::SetProperties(*cancel, Writer().Boolean("Cancel", true).Bytes());
+  int pressed = 0;
+  cancel->Action.AddHandler([&](fw::PushButton*) { ++pressed; });
+  wheel->setGeometry(0, 30, 32, 32);
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w, 60000));
+  QTest::keyClick(&w, Qt::Key_Escape);
+  EXPECT_EQ(pressed, 1);
+  const int paints = wheel->paints;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return wheel->paints > paints + 2; }, 60000));
 }
 
 // The cooperative yield of a long loop lets timers and repaints run.
@@ -61,10 +96,9 @@ TEST(Yield, TimersAndRepaintsRunInsideALongLoop) {
   bool timerRan = false;
   QTimer::singleShot(0, [&] { timerRan = true; });
   cv->Refresh(true);
-  for (int i = 0; i < 50 && !(timerRan && cv->PaintCount() > paints); ++i) {
-    fw::RuntimeBackgroundTask();
-    QTest::qSleep(2);
-  }
+  QElapsedTimer bound;
+  bound.start();
+  while (!(timerRan && cv->PaintCount() > paints) && bound.elapsed() < 60000) fw::RuntimeBackgroundTask();
   EXPECT_TRUE(timerRan);
   EXPECT_GT(cv->PaintCount(), paints);
   fw::SetBackgroundTaskHook({});

@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
-
+// The start-up and the end of the process, and the settings never kept.
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <string>
-#include <vector>
 
 #include "app/App.h"
 #include "app/MainMenuBar.h"
@@ -41,12 +37,9 @@ TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
     }
     steps.push_back(step);
   });
-  const int status = startup::Main();
+  EXPECT_EQ(startup::Main(), 0);
   fw::SetStartTraceSink(previous);
-
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(fw::Application::FrameworkVersion(), 2019.031);
-  EXPECT_TRUE(fw::Application::SupportsHiDPI());
+  EXPECT_TRUE(fw::Application::FrameworkVersion() == 2019.031 && fw::Application::SupportsHiDPI());
   const std::vector<std::string> expected = {
       "exception hook",     "framework version",   "HiDPI",
       "built-in classes",   "plug-ins",            "file types",
@@ -64,14 +57,12 @@ TEST(StartUp, ClosingTheImplicitWindowQuitsWithZeroAndFinaliseReleasesAll) {
   ASSERT_NE(app, nullptr);
   startup::MakeDefaultView();
   MW* w = MW::Implicit();
-  EXPECT_EQ(w, MW::Implicit());
-  EXPECT_EQ(w->MenuBar(), app->MenuBar());
+  EXPECT_TRUE(w == MW::Implicit() && w->MenuBar() == app->MenuBar());
   fw::Quit(5);
   w->close();
   EXPECT_EQ(fw::QuitCode(), 0);
   startup::Finalise();
-  EXPECT_EQ(fw::GetImplicitWindow(MW::kClassName), nullptr);
-  EXPECT_EQ(fw::Application::Current(), nullptr);
+  EXPECT_TRUE(fw::GetImplicitWindow(MW::kClassName) == nullptr && fw::Application::Current() == nullptr);
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -80,10 +71,9 @@ TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
   EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
 }
 
-// Qt's file dialog keeps its history, last folder and view in a settings
-// file of the user's. The program reads and writes none: the real dialog,
-// shown for PNG and cancelled, neither picks up what such a file holds nor
-// changes or adds any file.
+// Qt's file dialog keeps its history, last folder and view in a settings file
+// of the user's. The real dialog, shown for PNG and cancelled, neither picks
+// up what such a file holds nor changes or adds any file.
 TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QTemporaryDir config;
   const QString remembered = config.filePath(QStringLiteral("remembered"));
@@ -91,7 +81,7 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   const QByteArray url = "file://" + remembered.toUtf8();
   const QByteArray stored = "[FileDialog]\nhistory=" + url + "\nlastVisited=" + url + "\nviewMode=List\n";
   QFile file(config.filePath(QStringLiteral("QtProject.conf")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size() && file.flush());
   file.close();
   const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -124,13 +114,10 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QCoreApplication::exec();
   if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
   else qputenv("XDG_CONFIG_HOME", oldConfigHome);
-
-  EXPECT_NE(shown, nullptr);
-  EXPECT_FALSE(chosen.has_value());
+  EXPECT_TRUE(shown != nullptr && !chosen.has_value());
   EXPECT_EQ(QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), stored);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == stored);
 }
 
 }  // namespace

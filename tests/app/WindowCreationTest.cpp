@@ -18,8 +18,7 @@ constexpr int64_t N = fw::kNoControlIndex;  // no control array
 // One control as designed. font: the design size (0 the system size, -1 a
 // class without text); align: 'C' centred, 'L' left, 0 no alignment.
 struct Design {
-  const char* cls;
-  const char* name;
+  const char *cls, *name;
   int64_t index;
   int left, top, width, height;
   int64_t tabIndex;
@@ -84,8 +83,7 @@ const Design kDesign[50] = {
     {"Label", "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", 12, 'C'},
 };
 
-// The text a control shows: caption, field or label text, or the popup's
-// rows joined by carriage returns.
+// A caption, field or label text, or the popup's rows joined by carriage returns.
 std::string TextOf(fw::Control* c) {
   if (auto* b = dynamic_cast<fw::PushButton*>(c)) return b->Caption();
   if (auto* f = dynamic_cast<fw::TextField*>(c)) return f->Value();
@@ -98,20 +96,19 @@ std::string TextOf(fw::Control* c) {
   return "";
 }
 
-// A window that notes its state right after its controls are created,
-// before any Open event: the design fonts (Open makes the buttons mini) and
-// what the Open handlers have not yet touched.
+// A window that notes its state right after its controls are created, before
+// the Open events (which make the buttons mini, among others).
 class ObservedMW : public MW {
  public:
   void CreateControls() override {
     MW::CreateControls();
-    for (size_t i = 0; i < ControlCount(); ++i) fontAfterCreation.push_back(ControlAt(i)->Widget()->font().pixelSize());
+    for (size_t i = 0; i < ControlCount(); ++i) fontAfterCreation.push_back(ControlAt(i)->Widget()->font());
     mnAfterCreation = mn;
     backdropAfterCreation = CVBackdrop != nullptr || QuorixCV()->Backdrop() != nullptr;
     buttonSizeAfterCreation = QuorixPB0()->ControlSize();
     frameFillAfterCreation = BackRA0()->FillColor();
   }
-  std::vector<int> fontAfterCreation;
+  std::vector<QFont> fontAfterCreation;
   int64_t mnAfterCreation = -1;
   bool backdropAfterCreation = true;
   fw::ControlSize buttonSizeAfterCreation = fw::ControlSize::Small;
@@ -123,8 +120,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   if (!FileTypes1::Png()) FileTypes1::Initialize();
   ObservedMW w;
   w.Construct();
-  ASSERT_EQ(w.ControlCount(), 50u);
-  ASSERT_EQ(w.fontAfterCreation.size(), 50u);
+  ASSERT_TRUE(w.ControlCount() == 50u && w.fontAfterCreation.size() == 50u);
   // By class: the enclosing control, and the edge locks left, top, right, bottom.
   const std::map<std::string, std::pair<std::string, std::string>> byClass = {
       {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
@@ -141,7 +137,14 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
     EXPECT_EQ(c->TabIndex(), d.tabIndex);
     EXPECT_EQ(TextOf(c), d.text);
     EXPECT_EQ(c->InitialParent(), byClass.at(d.cls).first);
-    if (d.font >= 0) { EXPECT_EQ(w.fontAfterCreation[i], d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize); }
+    const QFont& font = w.fontAfterCreation[i];
+    if (d.font >= 0) {
+      EXPECT_EQ(font.pixelSize(), d.font > 0 ? static_cast<int>(d.font) : fw::kSystemFontSize);
+      EXPECT_FALSE(font.bold() || font.italic() || font.underline());
+    }
+    // Every control with a Tab stop takes the focus but the canvas and steppers (AllowFocus False).
+    const bool focus = std::string("Rectangle Canvas UpDownArrows").find(d.cls) == std::string::npos;
+    EXPECT_EQ(c->Widget()->focusPolicy(), focus ? Qt::StrongFocus : Qt::NoFocus);
     int64_t code = -1;
     Qt::Alignment shown{};
     if (auto* f = dynamic_cast<fw::TextField*>(c)) code = f->TextAlignment(), shown = f->alignment();
@@ -150,8 +153,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
       EXPECT_EQ(code, d.align == 'C' ? 2 : 0);
       EXPECT_EQ(shown & Qt::AlignHorizontal_Mask, d.align == 'C' ? Qt::AlignHCenter : Qt::AlignLeft);
     }
-    // Found again by name, or by name and index.
-    const std::string name = d.name;
+    const std::string name = d.name;  // found again by name, or by name and index
     EXPECT_EQ(name == "EF" ? w.EF(d.index) : name == "ST" ? w.ST(d.index) : w.ControlByName(name), c);
     const std::string lock = {"FT"[c->LockLeft()], "FT"[c->LockTop()], "FT"[c->LockRight()], "FT"[c->LockBottom()]};
     EXPECT_EQ(lock, byClass.at(d.cls).second);
@@ -166,16 +168,13 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   EXPECT_TRUE(w.ST(14) == nullptr && w.ST(20) == nullptr && w.EF(7) == nullptr);
   EXPECT_EQ(w.ColorPM()->SelectedRowValue(), "16色");
   EXPECT_EQ(w.ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));  // shown without its carriage return
-  // The canvas and the steppers take no keyboard focus; the fields take no keystrokes.
-  EXPECT_EQ(w.QuorixCV()->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(w.UDArrows0()->focusPolicy(), Qt::NoFocus);
-  QTest::keyClicks(w.EF(0), "5");
+  QTest::keyClicks(w.EF(0), "5");  // the fields take no keystrokes
   EXPECT_EQ(w.EF(0)->Value(), "100");
 
   // No handler ran while the controls were created.
   EXPECT_TRUE(w.mnAfterCreation == 0 && !w.backdropAfterCreation);
-  EXPECT_EQ(w.buttonSizeAfterCreation, fw::ControlSize::Regular);
-  EXPECT_EQ(w.frameFillAfterCreation, fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w.buttonSizeAfterCreation == fw::ControlSize::Regular &&
+              w.frameFillAfterCreation == fw::Color(0x00FFFFFFu));
   EXPECT_TRUE(capture.reports.empty());
 }
 
@@ -199,9 +198,8 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
                                w->DesignVisible(), w->HasBackgroundColor(), w->MenuBarVisible()}),
             (std::vector<bool>{true, true, true, false, true, false, false, true, false, true}));
   EXPECT_EQ(w->BackgroundColor(), fw::Color(0x00FFFFFFu));
-  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isVisible() && w->MenuBar() == MainMenuBar::Instance());
   EXPECT_EQ(w->Backdrop(), quorixBack());  // the resource, opened once
-  EXPECT_EQ(w->MenuBar(), MainMenuBar::Instance());
 
   EXPECT_EQ((std::vector<double>{w->mx, w->my, w->ma, w->mb, w->mw}), (std::vector<double>{0, 0, -1, 1, 4}));
   EXPECT_EQ((std::vector<int64_t>{w->mn, w->mpixcel, w->selectColorSet, w->xx, w->yy, w->clickX, w->ClickY}),
@@ -209,18 +207,14 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
   ASSERT_TRUE(w->CVBackdrop && w->CVBackdrop->Width() == 500 && w->CVBackdrop->Height() == 500);
   for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
   EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);
-  // Transparent, not opaque (movable by its background: WindowEventsTest).
-  EXPECT_EQ(w->NativeBackgroundColor().alpha(), 0);
-  EXPECT_FALSE(w->IsOpaque());
-  // Every push button and the popup are mini, with the small font.
+  EXPECT_TRUE(w->NativeBackgroundColor().alpha() == 0 && !w->IsOpaque());  // a transparent native window
   for (size_t i = 0; i < w->ControlCount(); ++i) {
     fw::Control* c = w->ControlAt(i);
-    const bool mini = dynamic_cast<fw::PushButton*>(c) || dynamic_cast<fw::PopupMenu*>(c);
+    const bool mini = dynamic_cast<fw::PushButton*>(c) || dynamic_cast<fw::PopupMenu*>(c);  // with the small font
     EXPECT_EQ(c->ControlSize(), mini ? fw::ControlSize::Mini : fw::ControlSize::Regular) << c->Name();
     if (mini) { EXPECT_EQ(c->Widget()->font().pixelSize(), fw::kSmallSystemFontSize) << c->Name(); }
   }
-  // Destroying the window releases the canvas picture.
-  std::weak_ptr<fw::Picture> picture = w->CVBackdrop;
+  std::weak_ptr<fw::Picture> picture = w->CVBackdrop;  // released with the window
   w.reset();
   EXPECT_TRUE(picture.expired());
 }
@@ -239,23 +233,15 @@ const MenuEntry kMenus[] = {
 };
 
 TEST(Menus, TheTreeAndItsRouting) {
-  std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
-  std::vector<std::pair<std::string, std::shared_ptr<fw::MenuItem>>> walked;
-  for (size_t m = 0; m < bar->Count(); ++m) {
-    walked.emplace_back("", bar->Item(m));
-    for (size_t i = 0; i < bar->Item(m)->Count(); ++i) walked.emplace_back(bar->Item(m)->Name(), bar->Item(m)->Item(i));
-  }
-  ASSERT_EQ(walked.size(), std::size(kMenus));
-
   ReportCapture capture;
   auto w = OpenWindow();
-  for (size_t i = 0; i < walked.size(); ++i) {
-    const MenuEntry& e = kMenus[i];
-    const auto& [parent, item] = walked[i];
+  std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+  size_t i = 0;
+  auto check = [&](const std::string& parent, const std::shared_ptr<fw::MenuItem>& item) {
+    ASSERT_LT(i, std::size(kMenus));
+    const MenuEntry& e = kMenus[i++];
     SCOPED_TRACE(e.name);
-    EXPECT_EQ(parent, e.parent);
-    EXPECT_EQ(item->Name(), e.name);
-    EXPECT_EQ(item->Value(), e.caption);
+    EXPECT_TRUE(parent == e.parent && item->Name() == e.name && item->Value() == e.caption);
     EXPECT_EQ(item->ShortcutSet(), e.shortcut != nullptr);
     if (e.shortcut) { EXPECT_EQ(item->Shortcut(), e.shortcut); }
     EXPECT_TRUE(item->AutoEnabled() && item->Visible());
@@ -267,13 +253,15 @@ TEST(Menus, TheTreeAndItsRouting) {
       QString key = QString::fromUtf8(e.shortcut).replace(QStringLiteral("Cmd+"), QStringLiteral("Ctrl+"));
       EXPECT_EQ(w->MenuAction(e.name)->shortcut(), QKeySequence(key));
     }
+  };
+  for (size_t m = 0; m < bar->Count(); ++m) {
+    check("", bar->Item(m));
+    for (size_t k = 0; k < bar->Item(m)->Count(); ++k) check(bar->Item(m)->Name(), bar->Item(m)->Item(k));
   }
-  EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled());
-  EXPECT_TRUE(w->MenuAction("FileQuit")->isEnabled());
-  EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled());
-  EXPECT_FALSE(w->HandleMenuCommand(*w->EditCopy()));
-  EXPECT_EQ(w->FileQuit(), bar->Item(0)->Item(0));
-  EXPECT_EQ(w->EditSelectAll(), bar->Item(1)->Item(7));
+  EXPECT_EQ(i, std::size(kMenus));
+  EXPECT_TRUE(w->MenuAction("FileSave")->isEnabled() && w->MenuAction("FileQuit")->isEnabled());
+  EXPECT_FALSE(w->MenuAction("EditCopy")->isEnabled() || w->HandleMenuCommand(*w->EditCopy()));
+  EXPECT_TRUE(w->FileQuit() == bar->Item(0)->Item(0) && w->EditSelectAll() == bar->Item(1)->Item(7));
 }
 
 }  // namespace

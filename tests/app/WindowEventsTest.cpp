@@ -31,20 +31,6 @@ class WindowEvents : public ::testing::Test {
 
 using Literal = void (*)(MWModel&);
 
-// The literal loops of a command, run on a headless window in the state
-// of w, with the same seed.
-std::unique_ptr<TestWindow> LiteralPicture(const MW& w, Literal render, uint64_t seed) {
-  auto t = std::make_unique<TestWindow>();
-  const auto picture = t->CVBackdrop;
-  static_cast<MWModel&>(*t) = w;  // the parameters; its own picture
-  t->CVBackdrop = picture;
-  const auto hook = fw::SetBackgroundTaskHook({});
-  fw::System::Random().Seed(seed);
-  render(*t);
-  fw::SetBackgroundTaskHook(hook);
-  return t;
-}
-
 TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   const std::pair<fw::PushButton*, Literal> cases[] = {
       {w->QuorixPB0(), &oracle::Quorix0}, {w->QuorixPB1(), &oracle::Quorix1}, {w->QuorixPB2(), &oracle::Quorix2},
@@ -54,30 +40,35 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   uint64_t seed = 11;
   for (const auto& [button, literal] : cases) {
     SCOPED_TRACE(button->Caption());
-    // The first press from the opened state; the others on a smaller grid
-    // with another color set, to keep the literal loops quick.
+    // The first from the opened state; the others quicker, on a smaller grid.
     if (++seed > 12) {
       w->mn = 40;
       w->mpixcel = 300;
       w->selectColorSet = static_cast<int64_t>(seed % 5);
     }
-    const std::unique_ptr<TestWindow> expected = LiteralPicture(*w, literal, seed);
+    // The literal loops on a headless window with w's parameters and its own picture.
+    TestWindow expected;
+    const auto picture = expected.CVBackdrop;
+    static_cast<MWModel&>(expected) = *w;
+    expected.CVBackdrop = picture;
+    const auto hook = fw::SetBackgroundTaskHook({});
+    fw::System::Random().Seed(seed);
+    literal(expected);
+    fw::SetBackgroundTaskHook(hook);
     const int paintsBefore = w->QuorixCV()->PaintCount();
 
     Click(button, seed);
     EXPECT_TRUE(capture.reports.empty());
     EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);  // the picture is filled in place
-    EXPECT_TRUE(std::equal(w->CVBackdrop->Data(), w->CVBackdrop->Data() + 500 * 500, expected->CVBackdrop->Data()));
-    // The canvas repaints (what it shows of a picture: DisplayTest).
+    EXPECT_TRUE(std::equal(w->CVBackdrop->Data(), w->CVBackdrop->Data() + 500 * 500, expected.CVBackdrop->Data()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->QuorixCV()->PaintCount() > paintsBefore; }, 60000));
   }
 }
 
-// A release outlines, in the picture's drawing color, the square whose
-// top-left corner is the press point and whose side is the horizontal
-// distance to the release (its y is not used): the one-pixel band just
-// inside the square. A negative side reaches left and up from the press
-// point; a side of 0 outlines nothing; nothing is drawn beyond the picture.
+// A release outlines, in the picture's drawing color, the square from the
+// press point whose side is the horizontal distance to the release (its y
+// unused): left and up for a negative side, nothing for 0, and nothing
+// beyond the picture.
 TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
   struct Case {
     QPoint press, release;
@@ -108,55 +99,40 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
       }
     EXPECT_EQ(wrong, 0);
   }
-  EXPECT_EQ(w->ma, -1.0);  // no render
-  EXPECT_TRUE(capture.reports.empty());
+  EXPECT_TRUE(w->ma == -1.0 && capture.reports.empty());  // no render
 }
 
+// A failing handler of a button, of a menu command, of the canvas without a
+// picture, and a render without its picture: each reaches the report once,
+// and the window goes on.
 TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
-  // A handler that fails, on a button press.
-  w->ResetButton()->Action.AddHandler(
-      [](fw::PushButton*) { throw fw::NilObjectException("A test handler used nil."); });
+  w->ResetButton()->Action.AddHandler([](fw::PushButton*) { throw fw::NilObjectException("A test handler used nil."); });
   QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
-  ASSERT_EQ(capture.reports.size(), 1u);
-  EXPECT_EQ(capture.reports[0].className, "NilObjectException");
-  EXPECT_EQ(capture.reports[0].message, "A test handler used nil.");
-
-  // A failure of another kind, from a menu command chosen.
   w->AddMenuHandler("EditCopy", []() -> bool { throw std::runtime_error("copy failed"); });
   w->MenuAction("EditCopy")->trigger();
-  ASSERT_EQ(capture.reports.size(), 2u);
-  EXPECT_EQ(capture.reports[1].message, "copy failed");
-
-  // The canvas without a picture: its release raises NilObjectException.
   w->QuorixCV()->SetBackdrop(nullptr);
   QTest::mousePress(w->QuorixCV(), Qt::LeftButton, {}, QPoint(5, 5));
   QTest::mouseRelease(w->QuorixCV(), Qt::LeftButton, {}, QPoint(9, 5));
-  ASSERT_EQ(capture.reports.size(), 3u);
-  EXPECT_EQ(capture.reports[2].className, "NilObjectException");
   w->QuorixCV()->SetBackdrop(w->CVBackdrop);
-
-  // The window still works: a render runs.
   Click(w->QuorixPB0(), 1);
-  EXPECT_EQ(capture.reports.size(), 3u);
-
-  // A render without its picture fails with a nil report.
+  ASSERT_EQ(capture.reports.size(), 3u);
   w->CVBackdrop.reset();
   Click(w->QuorixPB0(), 1);
   ASSERT_EQ(capture.reports.size(), 4u);
-  EXPECT_EQ(capture.reports[3].className, "NilObjectException");
+  EXPECT_EQ(capture.reports[0].message, "A test handler used nil.");
+  EXPECT_EQ(capture.reports[1].message, "copy failed");
+  for (size_t i : {0, 2, 3}) EXPECT_EQ(capture.reports[i].className, "NilObjectException") << i;
 }
 
 TEST_F(WindowEvents, APressOnTheBackgroundMovesTheWindow) {
   const QPoint before = w->pos();
-  QWidget* content = w->Content();
-  // The panel rectangle lets presses through to the window's background.
+  QWidget* content = w->Content();  // the panel rectangle lets presses through to it
   QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
   QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(content, &move);
   QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
-  EXPECT_EQ(w->pos(), before + QPoint(30, 20));
-  EXPECT_TRUE(capture.reports.empty());
+  EXPECT_TRUE(w->pos() == before + QPoint(30, 20) && capture.reports.empty());
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ using fw::FileTypeEntry;
 
 fw::FileTypeRegistry& Registry() { return fw::FileTypeRegistry::Instance(); }
 
-// A type with every attribute set, not registered. Names start with "test/"
-// so that they never meet the application's own types.
+// A type with every attribute set, not registered; "test/" names never meet
+// the application's own types.
 std::unique_ptr<FileType> MakeType(const std::string& name) {
   auto type = std::make_unique<FileType>();
   type->SetName(name);
@@ -32,8 +32,7 @@ TEST(FileTypeTest, ConversionRegistersOnceAndDestructionWithdraws) {
 
   auto type = MakeType("test/one");
   EXPECT_FALSE(Registry().Find("test/one"));
-  EXPECT_EQ(type->Operator_Convert(), "test/one");
-  EXPECT_TRUE(type->IsRegistered());
+  EXPECT_TRUE(type->Operator_Convert() == "test/one" && type->IsRegistered());
   EXPECT_EQ(Registry().Find("test/one"), (FileTypeEntry{"test/one", "", "TST ", ".tst;.tt", "org.example.test"}));
   EXPECT_EQ(Registry().Find("test/one")->ExtensionList(), (std::vector<std::string>{"tst", "tt"}));
 
@@ -43,8 +42,7 @@ TEST(FileTypeTest, ConversionRegistersOnceAndDestructionWithdraws) {
   EXPECT_EQ(Registry().Entries().size(), count);
   EXPECT_FALSE(Registry().Find("TEST/ONE"));  // names are matched exactly
   type.reset();
-  EXPECT_FALSE(Registry().Find("test/one"));
-  EXPECT_EQ(Registry().Entries().size(), count - 1);
+  EXPECT_TRUE(!Registry().Find("test/one") && Registry().Entries().size() == count - 1);
 }
 
 TEST(FileTypeTest, EverySetterWithdrawsUntilTheNextRegistration) {
@@ -60,9 +58,7 @@ TEST(FileTypeTest, EverySetterWithdrawsUntilTheNextRegistration) {
     const std::string before = type->Name();
     ASSERT_TRUE(Registry().Find(before));
     set(*type);
-    EXPECT_FALSE(type->IsRegistered());
-    EXPECT_FALSE(Registry().Find(before));
-    EXPECT_FALSE(Registry().Find(type->Name()));
+    EXPECT_TRUE(!type->IsRegistered() && !Registry().Find(before) && !Registry().Find(type->Name()));
   }
   type->Register();
   EXPECT_EQ(Registry().Find("test/renamed"), (FileTypeEntry{"test/renamed", "ABCD", "NEW ", ".new", "org.example.new"}));

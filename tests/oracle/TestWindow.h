@@ -18,8 +18,8 @@ class RecordingCanvas : public fw::Canvas {
   bool lastErase = false;
 };
 
-// The window state without a GUI, opened as the real window opens: the
-// panel's defaults and a transparent 500 x 500 canvas picture.
+// The window state without a GUI as the real window opens: the panel's
+// defaults and a transparent 500 x 500 canvas picture.
 class TestWindow : public MWModel {
  public:
   TestWindow() {
