@@ -19,6 +19,14 @@ namespace {
 
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 
+// The outcome of iterating one point.
+struct PointResult {
+  int64_t k = 0;  // escape step, or the last step when not escaped
+  bool escaped = false;
+  bool zrNegative = false;  // 0.0 > zr of the escaping z
+  bool ziNegative = false;  // 0.0 > zi of the escaping z
+};
+
 // Iterates steps 0..mn. z's next value depends only on z's bits, so once z
 // repeats bit for bit the point runs in a cycle of values already tested,
 // none of which escaped: it never escapes (Brent's cycle detection).
@@ -81,18 +89,18 @@ uint64_t RunScalarKernel(const Work& w) {
       const PointResult res = w.gridIsStart ? fn(col, row, w.cr, w.ci, w.bound, w.mn, steps)
                                             : fn(0.0, 0.0, col, row, w.bound, w.mn, steps);
       const double sr = res.zrNegative ? -1.0 : 1.0, si = res.ziNegative ? -1.0 : 1.0;
-      w.out[w.rowOffset[r] + w.colX[c]] = FinalColour(w, res.escaped, res.k, sr, si);
+      w.out[w.rowOffset[r] + w.colX[c]] = FinalColor(w, res.escaped, res.k, sr, si);
     }
   }
   return steps;
 }
 
-uint32_t EscapeColourOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
+uint32_t EscapeColorOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
   const RenderBuffers& b = *static_cast<const RenderBuffers*>(context);
-  return b.colouring.escape(k, zrNegative, ziNegative, b.palette).value;
+  return b.coloring.escape(k, zrNegative, ziNegative, b.palette).value;
 }
 
-// Escape colours are tabulated for the first steps; later ones (only with
+// Escape colors are tabulated for the first steps; later ones (only with
 // an iteration limit far above the panel's) are computed when needed.
 constexpr int64_t kTableSteps = 4096;
 
@@ -120,7 +128,7 @@ void ClearPicture(const Job& job, uint32_t* picture) {
               fw::colors::kTransparentBlack.value);
 }
 
-// Packs the used columns and rows and the job's colours into b and
+// Packs the used columns and rows and the job's colors into b and
 // describes them in w, with the queue head at *head; false when there is
 // no point to compute.
 bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threads) {
@@ -152,17 +160,17 @@ bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threa
   const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
   if (b.scratch.size() < size) b.scratch.resize(size);
 
-  // The escape colour of every early step, for every sign pair.
+  // The escape color of every early step, for every sign pair.
   const int64_t tableSteps = job.mn < kTableSteps ? job.mn + 1 : kTableSteps;
   b.escapeTable.resize(static_cast<size_t>(tableSteps) * 4);
   bool usesSigns = false;
   for (int64_t k = 0; k < tableSteps; ++k) {
     uint32_t* entry = &b.escapeTable[static_cast<size_t>(k * 4)];
     for (int s = 0; s < 4; ++s)
-      entry[s] = job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+      entry[s] = job.coloring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
     usesSigns = usesSigns || entry[1] != entry[0] || entry[2] != entry[0] || entry[3] != entry[0];
   }
-  b.colouring = job.colouring;
+  b.coloring = job.coloring;
   b.palette = job.palette;
 
   w.colValue = b.colValue.data();
@@ -182,11 +190,11 @@ bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threa
   w.out = b.scratch.data();
   w.escapeTable = b.escapeTable.data();
   w.tableSteps = tableSteps;
-  w.escapeColour = &EscapeColourOf;
+  w.escapeColor = &EscapeColorOf;
   w.context = &b;
   // Beyond the table the signs are always passed on.
   w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
-  w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
+  w.lastStepColor = job.coloring.step(job.mn, job.palette).value;
   *head = 0;
   w.nextPoint = head;
   w.batchDivisor = static_cast<int64_t>(threads) * 8;
@@ -203,14 +211,6 @@ void CopyRowRange(const RenderBuffers& b, uint32_t* picture, int64_t first, int6
 }
 
 }  // namespace
-
-PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
-                         int64_t mn, uint64_t* steps) {
-  uint64_t local = 0;
-  PointResult r = Pick(rule.formula, rule.measure)(zr, zi, cr, ci, rule.bound, mn, local);
-  if (steps) *steps += local;
-  return r;
-}
 
 void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, double ci) {
   if (path != Path::Scalar && Engine::VectorAvailable()) {

@@ -9,7 +9,7 @@
 #include "render/ColorSets.h"
 
 // The exact escape-time engine behind every render command. It computes,
-// for each picture pixel that some grid point lands on, the colour that
+// for each picture pixel that some grid point lands on, the color that
 // the point's last pixel write leaves there, with the same double
 // operations in the same order as the step-by-step loops, so the
 // resulting picture is identical bit for bit. Work is spread over a pool
@@ -30,10 +30,10 @@ struct IterationRule {
   double bound = 4.0;  // escaped when measure > bound (NaN never escapes)
 };
 
-// How one command colours a point. The last write of a point is either its
-// escape colour (escaped at step k, with the signs of the new z) or the
-// non-escape colour of its last step.
-struct Colouring {
+// How one command colors a point. The last write of a point is either its
+// escape color (escaped at step k, with the signs of the new z) or the
+// non-escape color of its last step.
+struct Coloring {
   fw::Color (*escape)(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) = nullptr;
   fw::Color (*step)(int64_t k, const Palette& p) = nullptr;
 };
@@ -44,7 +44,7 @@ struct Colouring {
 // the Julia frame the grid value is z0 and c is the constant.
 struct Job {
   IterationRule rule;
-  Colouring colouring;
+  Coloring coloring;
   Palette palette{};
   bool gridIsStart = false;  // false: grid gives c; true: grid gives z0
   double cr = 0.0, ci = 0.0;  // the constant c when gridIsStart
@@ -68,9 +68,9 @@ struct RenderBuffers {
   std::vector<std::pair<int64_t, int64_t>> spans;  // runs of used columns
   std::vector<uint32_t> escapeTable;
   std::vector<uint32_t> scratch;
-  // Copies of the job's colours, for escape steps beyond the table: the
+  // Copies of the job's colors, for escape steps beyond the table: the
   // job itself may change while the render waits.
-  Colouring colouring;
+  Coloring coloring;
   Palette palette{};
 };
 
@@ -84,7 +84,7 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  // Renders the job into picture (width * height colour words, row-major;
+  // Renders the job into picture (width * height color words, row-major;
   // may be null). The threads compute into a scratch buffer and, once all
   // points are done, copy the used (column, row) pairs into the picture.
   // While the calling thread waits for the workers it calls waitHook now
@@ -108,7 +108,6 @@ class Engine {
   // Forces a path (tests); Vector falls back to Scalar where the processor
   // lacks AVX2.
   void SetPath(Path path) { path_ = path; }
-  Path CurrentPath() const { return path_; }
   // Whether the AVX2 path can run on this processor.
   static bool VectorAvailable();
 
@@ -162,19 +161,6 @@ class Engine {
   uint64_t lastSteps_ = 0;
   Path path_ = Path::Auto;
 };
-
-// The outcome of iterating one point.
-struct PointResult {
-  int64_t k = 0;         // escape step, or the last step when not escaped
-  bool escaped = false;
-  bool zrNegative = false;  // 0.0 > zr of the escaping z
-  bool ziNegative = false;  // 0.0 > zi of the escaping z
-};
-
-// Iterates one point exactly (scalar path, with exact cycle detection);
-// mn must be >= 0. Adds the steps taken to *steps when given.
-PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
-                         int64_t mn, uint64_t* steps = nullptr);
 
 // One update step z <- f(z) + c through the code of the given path (the
 // AVX2 path only where available): lets tests check the evaluation order

@@ -7,7 +7,7 @@
 // of two). The points it leaves go on, from
 // where they stopped, in a lane-refill loop: each lane whose point finishes
 // (escaped, reached the limit, or caught in an exact cycle) writes its
-// colour and takes the next point at once, so no lane idles while slow
+// color and takes the next point at once, so no lane idles while slow
 // points run on. Every lane performs the same IEEE double operations in the
 // same order as the scalar loop, none fused.
 #include <immintrin.h>
@@ -77,7 +77,7 @@ inline Start StartOf(const Work& w, int64_t r, int64_t c) {
 
 // The first pass over points [first, end): at most kSettleSteps steps for
 // each (all mn + 1 when mn is below kSettleAll). Finished points get their
-// colour; the others are appended to survivors.
+// color; the others are appended to survivors.
 template <Formula F, Measure M, bool Signs>
 void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& survivorCount,
             uint64_t& steps) {
@@ -204,22 +204,22 @@ void Settle(const Work& w, int64_t first, int64_t end, Start* survivors, int& su
     for (unsigned bits = realLanes & ~runningBits & ~repeatedBits; bits != 0; bits &= bits - 1) {
       const int lane = __builtin_ctz(bits);
       const int64_t k = escK[lane];
-      uint32_t colour;
+      uint32_t color;
       if (Signs || k >= w.tableSteps)
-        colour = FinalColour(w, true, k, escR[lane], escI[lane]);
+        color = FinalColor(w, true, k, escR[lane], escI[lane]);
       else  // the signs do not matter: any entry of step k
-        colour = w.escapeTable[k * 4];
-      out[offset[lane]] = colour;
+        color = w.escapeTable[k * 4];
+      out[offset[lane]] = color;
       groupSteps += static_cast<uint64_t>(k) + 1;
     }
     for (unsigned bits = repeatedBits; bits != 0; bits &= bits - 1) {
       const int lane = __builtin_ctz(bits);
-      out[offset[lane]] = w.lastStepColour;
+      out[offset[lane]] = w.lastStepColor;
       groupSteps += static_cast<uint64_t>(escK[lane]);
     }
     if (taken > w.mn) {  // all mn + 1 steps taken
       for (unsigned bits = runningBits; bits != 0; bits &= bits - 1) {
-        out[offset[__builtin_ctz(bits)]] = w.lastStepColour;
+        out[offset[__builtin_ctz(bits)]] = w.lastStepColor;
         groupSteps += static_cast<uint64_t>(taken);
       }
     } else {
@@ -334,7 +334,7 @@ uint64_t Kernel(const Work& w) {
   };
   auto finish = [&](int lane, bool escaped) {
     const int64_t k = clock - L.start[lane] - 1;  // the step just taken
-    w.out[L.offset[lane]] = FinalColour(w, escaped, k, L.zr[lane], L.zi[lane]);
+    w.out[L.offset[lane]] = FinalColor(w, escaped, k, L.zr[lane], L.zi[lane]);
     steps += static_cast<uint64_t>(k) + 1;
     if (!refill(lane)) --active;
   };

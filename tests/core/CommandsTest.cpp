@@ -195,7 +195,7 @@ TEST(Quorix3Figures, SkewedMeasureBreaksTheMirrorSymmetry) {
   EXPECT_EQ(r.w.mb, 2.0);
 }
 
-TEST(Quorix4Figures, SignColoursBoundTenAndMaMbUntouched) {
+TEST(Quorix4Figures, SignColorsBoundTenAndMaMbUntouched) {
   Rendered r;
   r.w.mn = 11;
   Render(r, &MWModel::QuorixPB4_Action, false, 22);

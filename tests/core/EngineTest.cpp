@@ -111,18 +111,18 @@ TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
   }
 }
 
-// Colours that spell out the escape step and the signs, or the last step.
+// Colors that spell out the escape step and the signs, or the last step.
 fw::Color TestEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette&) {
   return fw::Color{static_cast<uint32_t>(0xFF000000u | (k << 2) | (zrNegative ? 2 : 0) | (ziNegative ? 1 : 0))};
 }
 fw::Color TestStep(int64_t k, const Palette&) { return fw::Color{static_cast<uint32_t>(0xFE000000u | k)}; }
 
-// A job of z^2 + c over the given grid values, all used, in the test colours.
+// A job of z^2 + c over the given grid values, all used, in the test colors.
 render::Job SquareJob(const std::vector<double>& columns, const std::vector<double>& rows, bool julia,
                       double bound, int64_t mn) {
   render::Job job;
   job.rule = {Formula::Square, render::Measure::SumOfSquares, bound};
-  job.colouring = {&TestEscape, &TestStep};
+  job.coloring = {&TestEscape, &TestStep};
   job.gridIsStart = julia;
   job.mn = mn;
   job.width = static_cast<int>(columns.size());
@@ -148,22 +148,22 @@ std::vector<uint32_t> Expected(const render::Job& job, int64_t cap, uint32_t unt
       const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
       double zr = job.gridIsStart ? gx : 0.0, zi = job.gridIsStart ? gy : 0.0;
       const double cr = job.gridIsStart ? job.cr : gx, ci = job.gridIsStart ? job.ci : gy;
-      uint32_t colour = TestStep(job.mn, job.palette).value;
+      uint32_t color = TestStep(job.mn, job.palette).value;
       for (int64_t k = 0; k <= job.mn && k < cap; ++k) {
         oracle::Step2(zr, zi, cr, ci);
         if ((zr * zr) + (zi * zi) > job.rule.bound) {
-          colour = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
+          color = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
           break;
         }
       }
-      out.push_back(colour);
+      out.push_back(color);
     }
   }
   return out;
 }
 
 // The largest limits: points that escape at once, points that escape after
-// thousands of steps (beyond the tabulated colours) and points in exact
+// thousands of steps (beyond the tabulated colors) and points in exact
 // cycles, in both frames, on every path and thread count.
 TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
   PathGuard guard;
@@ -193,7 +193,7 @@ TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
 
 // A render started from the wait hook of another on the same engine: the
 // hook runs while the workers still hold points of the first render (each
-// worker waits in its colour function until the hook has run), and both
+// worker waits in its color function until the hook has run), and both
 // pictures come out right.
 std::atomic<bool> hookRan{false};
 std::thread::id callerThread;
@@ -208,12 +208,12 @@ TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
   PathGuard guard;
   Engine::Shared().SetThreads(4);
   // 512 points near c = 1/4, each escaping after some 3000 to 10^4 steps:
-  // the colours of the late ones come from the colour function.
+  // the colors of the late ones come from the color function.
   std::vector<double> columns;
   for (int x = 0; x < 512; ++x) columns.push_back(0.2500001 + x * 1e-9);
   render::Job outer = SquareJob(columns, {0.0}, false, 4.0, 20000);
   const std::vector<uint32_t> expectedOuter = Expected(outer, 20001);
-  outer.colouring.escape = &BlockingEscape;
+  outer.coloring.escape = &BlockingEscape;
 
   TestWindow slow;
   slow.mn = 51;

@@ -1,5 +1,5 @@
 // Figures, worked out by hand, that pin down the two frames (Quorix0 and
-// Julia0): the mapping, the offsets, the strict escape test, the colours
+// Julia0): the mapping, the offsets, the strict escape test, the colors
 // and the failures.
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 using fw::Color;
 
-constexpr int kClear = -1, kBlack = -2;  // expected colours besides palette(n)
+constexpr int kClear = -1, kBlack = -2;  // expected colors besides palette(n)
 
 // The palette a render draws right after `draws` other draws from `seed`.
 Palette ExpectedPalette(uint64_t seed, int64_t colorSet, int draws) {
@@ -26,7 +26,7 @@ Palette ExpectedPalette(uint64_t seed, int64_t colorSet, int draws) {
   return p;
 }
 
-Color ColourOf(int expected, const Palette& p) {
+Color ColorOf(int expected, const Palette& p) {
   return expected == kClear ? Color(0xFF000000u) : expected == kBlack ? Color(0u) : p[static_cast<size_t>(expected)];
 }
 
@@ -55,7 +55,7 @@ TEST(Quorix0Figures, PixelsOfTheDefaultAndOtherGrids) {
     w.mpixcel = f.mpixcel;
     fw::System::Random().Seed(7);
     w.QuorixPB0_Action(nullptr);
-    EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(f.x, f.y), ColourOf(f.expected, ExpectedPalette(7, 0, 0)));
+    EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(f.x, f.y), ColorOf(f.expected, ExpectedPalette(7, 0, 0)));
     // The loops leave the last column's and row's point in ma and mb.
     EXPECT_TRUE(f.mpixcel == 0 ? std::isnan(w.ma) && std::isnan(w.mb) : w.ma == 2.0 && w.mb == 2.0);
     EXPECT_EQ(w.CVBackdrop->Graphics().DrawingColor(), Color(0xFF000000u));
