@@ -17,14 +17,7 @@ namespace {
 // is this index.
 constexpr int64_t kJuliaPick = 0;
 
-uint64_t SeedForPick(int64_t pick) {
-  for (uint64_t seed = 1;; ++seed) {
-    fw::Random r(seed);
-    if (r.InRange(0, 9) == pick) return seed;
-  }
-}
-
-const uint64_t kSeed = SeedForPick(kJuliaPick);
+const uint64_t kSeed = SeedForJuliaPick(kJuliaPick);
 
 int AllThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 

@@ -9,7 +9,7 @@ using fw::Color;
 constexpr Color C(int r, int g, int b) { return Color::RGB(r, g, b, 0); }
 
 constexpr std::array<ColorSet, kSetCount> kSets = {{
-    // 0 "16色": whole colour words; entry 3 is fully transparent.
+    // 0 "16色": whole color words; entry 3 is fully transparent.
     {Color(0x00000000), Color(0x000000FF), Color(0x00996633), Color(0xFF000000),
      Color(0x0000FFFF), Color(0x00555555), Color(0x00808080), Color(0x0000FF00),
      Color(0x00AAAAAA), Color(0x00FF00FF), Color(0x00FF8000), Color(0x00800080),

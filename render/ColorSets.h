@@ -4,8 +4,8 @@
 
 #include "framework/core/Color.h"
 
-// The five colour sets of the colour-set popup, 16 entries each. The
-// repeated entries are intended: they make those colours likelier.
+// The five color sets of the color-set popup, 16 entries each. The
+// repeated entries are intended: they make those colors likelier.
 namespace colorsets {
 
 inline constexpr int kSetCount = 5;
@@ -18,5 +18,5 @@ const ColorSet& Set(int n);
 
 }  // namespace colorsets
 
-// The 16 colours one render draws from the chosen set.
+// The 16 colors one render draws from the chosen set.
 using Palette = std::array<fw::Color, colorsets::kEntries>;

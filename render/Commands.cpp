@@ -2,7 +2,7 @@
 #include "render/Frames.h"
 
 using fw::Color;
-using render::Colouring;
+using render::Coloring;
 using render::Formula;
 using render::IterationRule;
 using render::Measure;
@@ -12,7 +12,7 @@ namespace {
 constexpr Color kOpaqueBlack = fw::colors::kOpaqueBlack;
 constexpr Color kTransparentBlack = fw::colors::kTransparentBlack;
 
-// Escape colour by bands: step k gets palette(k Mod bands), except that
+// Escape color by bands: step k gets palette(k Mod bands), except that
 // the remainder 0 is fully transparent black.
 template <int Bands>
 Color BandEscape(int64_t k, bool, bool, const Palette& p) {
@@ -20,17 +20,17 @@ Color BandEscape(int64_t k, bool, bool, const Palette& p) {
   return band == 0 ? kTransparentBlack : p[static_cast<size_t>(band)];
 }
 
-// Non-escape colour by parity: opaque black on even steps, the palette
+// Non-escape color by parity: opaque black on even steps, the palette
 // entry on odd ones.
 template <int Entry>
 Color ParityStep(int64_t k, const Palette& p) {
   return k % 2 == 0 ? kOpaqueBlack : p[Entry];
 }
 
-// Non-escape colour without parity (Quorix1).
+// Non-escape color without parity (Quorix1).
 Color BlackStep(int64_t, const Palette&) { return kOpaqueBlack; }
 
-// Quorix4 colours by the quadrant of the escaping z: palette(0) when both
+// Quorix4 colors by the quadrant of the escaping z: palette(0) when both
 // parts are below 0, palette(1) otherwise (a zero of either sign counts
 // as not below 0).
 Color QuadrantEscape(int64_t, bool zrNegative, bool ziNegative, const Palette& p) {
@@ -45,7 +45,7 @@ constexpr IterationRule kFourth{Formula::Fourth, Measure::SumOfSquares, 4.0};
 constexpr IterationRule kFifth{Formula::Fifth, Measure::SumOfSquares, 4.0};
 constexpr IterationRule kJuliaRule{Formula::Square, Measure::SumOfSquares, 2.0};
 
-constexpr Colouring kSevenBands{&BandEscape<7>, &ParityStep<7>};
+constexpr Coloring kSevenBands{&BandEscape<7>, &ParityStep<7>};
 
 }  // namespace
 
@@ -70,11 +70,11 @@ void MWModel::QuorixPB0_Action(fw::PushButton*) {
 }
 
 void MWModel::QuorixPB1_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kSquare, Colouring{&BandEscape<15>, &BlackStep}});
+  render::RunMandelbrotFrame(*this, {kSquare, Coloring{&BandEscape<15>, &BlackStep}});
 }
 
 void MWModel::QuorixPB2_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kSquare, Colouring{&BandEscape<15>, &ParityStep<8>}});
+  render::RunMandelbrotFrame(*this, {kSquare, Coloring{&BandEscape<15>, &ParityStep<8>}});
 }
 
 void MWModel::QuorixPB3_Action(fw::PushButton*) {
@@ -84,16 +84,16 @@ void MWModel::QuorixPB3_Action(fw::PushButton*) {
 // c lives in the command's own variables (ma, mb stay as they are) and the
 // grid is not centred vertically.
 void MWModel::QuorixPB4_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kSquareWide, Colouring{&QuadrantEscape, &ParityStep<8>},
+  render::RunMandelbrotFrame(*this, {kSquareWide, Coloring{&QuadrantEscape, &ParityStep<8>},
                                      /*storesPointInWindow=*/false, /*verticalOffset=*/false});
 }
 
 void MWModel::QuorixPB5_Action(fw::PushButton*) {
-  render::RunJuliaFrame(*this, {kJuliaRule, Colouring{&BandEscape<8>, &ParityStep<0>}});
+  render::RunJuliaFrame(*this, {kJuliaRule, Coloring{&BandEscape<8>, &ParityStep<0>}});
 }
 
 void MWModel::QuorixPB6_Action(fw::PushButton*) {
-  render::RunJuliaFrame(*this, {kJuliaRule, Colouring{&BandEscape<16>, &ParityStep<0>}});
+  render::RunJuliaFrame(*this, {kJuliaRule, Coloring{&BandEscape<16>, &ParityStep<0>}});
 }
 
 void MWModel::QuorixPB7_Action(fw::PushButton*) {
@@ -101,9 +101,9 @@ void MWModel::QuorixPB7_Action(fw::PushButton*) {
 }
 
 void MWModel::QuorixPB8_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kFourth, Colouring{&BandEscape<7>, &ParityStep<8>}});
+  render::RunMandelbrotFrame(*this, {kFourth, Coloring{&BandEscape<7>, &ParityStep<8>}});
 }
 
 void MWModel::QuorixPB9_Action(fw::PushButton*) {
-  render::RunMandelbrotFrame(*this, {kFifth, Colouring{&BandEscape<7>, &ParityStep<8>}});
+  render::RunMandelbrotFrame(*this, {kFifth, Coloring{&BandEscape<7>, &ParityStep<8>}});
 }

@@ -19,6 +19,14 @@ namespace {
 
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 
+// The outcome of iterating one point.
+struct PointResult {
+  int64_t k = 0;  // escape step, or the last step when not escaped
+  bool escaped = false;
+  bool zrNegative = false;  // 0.0 > zr of the escaping z
+  bool ziNegative = false;  // 0.0 > zi of the escaping z
+};
+
 // Iterates steps 0..mn. z's next value depends only on z's bits, so once z
 // repeats bit for bit the point runs in a cycle of values already tested,
 // none of which escaped: it never escapes (Brent's cycle detection).
@@ -81,18 +89,18 @@ uint64_t RunScalarKernel(const Work& w) {
       const PointResult res = w.gridIsStart ? fn(col, row, w.cr, w.ci, w.bound, w.mn, steps)
                                             : fn(0.0, 0.0, col, row, w.bound, w.mn, steps);
       const double sr = res.zrNegative ? -1.0 : 1.0, si = res.ziNegative ? -1.0 : 1.0;
-      w.out[w.rowOffset[r] + w.colX[c]] = FinalColour(w, res.escaped, res.k, sr, si);
+      w.out[w.rowOffset[r] + w.colX[c]] = FinalColor(w, res.escaped, res.k, sr, si);
     }
   }
   return steps;
 }
 
-uint32_t EscapeColourOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
+uint32_t EscapeColorOf(const void* context, int64_t k, bool zrNegative, bool ziNegative) {
   const RenderBuffers& b = *static_cast<const RenderBuffers*>(context);
-  return b.colouring.escape(k, zrNegative, ziNegative, b.palette).value;
+  return b.coloring.escape(k, zrNegative, ziNegative, b.palette).value;
 }
 
-// Escape colours are tabulated for the first steps; later ones (only with
+// Escape colors are tabulated for the first steps; later ones (only with
 // an iteration limit far above the panel's) are computed when needed.
 constexpr int64_t kTableSteps = 4096;
 
@@ -120,11 +128,9 @@ void ClearPicture(const Job& job, uint32_t* picture) {
               fw::colors::kTransparentBlack.value);
 }
 
-// Packs the used columns and rows and the job's colours into b and
-// describes them in w, with the queue head at *head; false when there is
-// no point to compute.
-bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threads) {
-  if (job.mn < 0) return false;  // no step runs, so no pixel is written
+// Packs the grid values and picture places of the used columns and rows
+// into b; false when there is none of either.
+bool PackGrid(const Job& job, RenderBuffers& b) {
   b.colValue.clear();
   b.colX.clear();
   b.rowValue.clear();
@@ -141,7 +147,11 @@ bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threa
       b.rowOffset.push_back(static_cast<int64_t>(y) * job.width);
     }
   }
-  if (b.colX.empty() || b.rowOffset.empty()) return false;
+  return !b.colX.empty() && !b.rowOffset.empty();
+}
+
+// The runs of adjacent used columns, for the copy into the picture.
+void FindSpans(RenderBuffers& b) {
   b.spans.clear();
   for (size_t c = 0; c < b.colX.size();) {
     size_t end = c + 1;
@@ -149,22 +159,27 @@ bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threa
     b.spans.emplace_back(b.colX[c], b.colX[end - 1] + 1);
     c = end;
   }
-  const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
-  if (b.scratch.size() < size) b.scratch.resize(size);
+}
 
-  // The escape colour of every early step, for every sign pair.
-  const int64_t tableSteps = job.mn < kTableSteps ? job.mn + 1 : kTableSteps;
+// The escape color of every early step, for every sign pair, and copies of
+// the job's colors for the later ones; returns whether the signs ever
+// change a tabulated color.
+bool TabulateEscapes(const Job& job, RenderBuffers& b, int64_t tableSteps) {
   b.escapeTable.resize(static_cast<size_t>(tableSteps) * 4);
   bool usesSigns = false;
   for (int64_t k = 0; k < tableSteps; ++k) {
     uint32_t* entry = &b.escapeTable[static_cast<size_t>(k * 4)];
     for (int s = 0; s < 4; ++s)
-      entry[s] = job.colouring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
+      entry[s] = job.coloring.escape(k, (s & 2) != 0, (s & 1) != 0, job.palette).value;
     usesSigns = usesSigns || entry[1] != entry[0] || entry[2] != entry[0] || entry[3] != entry[0];
   }
-  b.colouring = job.colouring;
+  b.coloring = job.coloring;
   b.palette = job.palette;
+  return usesSigns;
+}
 
+// Describes the packed render in w for the kernels.
+void Describe(const Job& job, RenderBuffers& b, Work& w, int64_t tableSteps, bool usesSigns) {
   w.colValue = b.colValue.data();
   w.rowValue = b.rowValue.data();
   w.colX = b.colX.data();
@@ -182,11 +197,25 @@ bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threa
   w.out = b.scratch.data();
   w.escapeTable = b.escapeTable.data();
   w.tableSteps = tableSteps;
-  w.escapeColour = &EscapeColourOf;
+  w.escapeColor = &EscapeColorOf;
   w.context = &b;
   // Beyond the table the signs are always passed on.
   w.escapeUsesSigns = usesSigns || tableSteps <= job.mn;
-  w.lastStepColour = job.colouring.step(job.mn, job.palette).value;
+  w.lastStepColor = job.coloring.step(job.mn, job.palette).value;
+}
+
+// Packs the used columns and rows and the job's colors into b and
+// describes them in w, with the queue head at *head; false when there is
+// no point to compute.
+bool Prepare(const Job& job, RenderBuffers& b, Work& w, int64_t* head, int threads) {
+  if (job.mn < 0) return false;  // no step runs, so no pixel is written
+  if (!PackGrid(job, b)) return false;
+  FindSpans(b);
+  const size_t size = static_cast<size_t>(job.width) * static_cast<size_t>(job.height);
+  if (b.scratch.size() < size) b.scratch.resize(size);
+  const int64_t tableSteps = job.mn < kTableSteps ? job.mn + 1 : kTableSteps;
+  const bool usesSigns = TabulateEscapes(job, b, tableSteps);
+  Describe(job, b, w, tableSteps, usesSigns);
   *head = 0;
   w.nextPoint = head;
   w.batchDivisor = static_cast<int64_t>(threads) * 8;
@@ -204,14 +233,6 @@ void CopyRowRange(const RenderBuffers& b, uint32_t* picture, int64_t first, int6
 
 }  // namespace
 
-PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
-                         int64_t mn, uint64_t* steps) {
-  uint64_t local = 0;
-  PointResult r = Pick(rule.formula, rule.measure)(zr, zi, cr, ci, rule.bound, mn, local);
-  if (steps) *steps += local;
-  return r;
-}
-
 void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, double ci) {
   if (path != Path::Scalar && Engine::VectorAvailable()) {
     VectorStepOnce(formula, zr, zi, cr, ci);
@@ -226,57 +247,26 @@ void StepOnce(Formula formula, Path path, double& zr, double& zi, double cr, dou
   }
 }
 
-Engine& Engine::Shared() {
-  static Engine engine(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-  return engine;
-}
-
-Engine::Engine(int threads) { StartWorkers(std::max(1, threads) - 1); }
-
-Engine::~Engine() { StopWorkers(); }
-
-void Engine::SetThreads(int threads) {
-  threads = std::max(1, threads);
-  if (threads == Threads()) return;
-  StopWorkers();
-  StartWorkers(threads - 1);
-}
-
-bool Engine::VectorAvailable() {
-#if defined(__x86_64__) || defined(__i386__)
-  static const bool available = __builtin_cpu_supports("avx2");
-  return available;
-#else
-  return false;
-#endif
-}
-
-void Engine::StartWorkers(int count) {
-  stopping_ = false;
-  workers_.reserve(static_cast<size_t>(count));
-  const uint64_t seen = generation_.load();
-  for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
-}
-
-void Engine::StopWorkers() {
-  if (workers_.empty()) return;
-  stopping_ = true;
-  generation_.fetch_add(1);
-  Signal();
-  for (auto& t : workers_) t.join();
-  workers_.clear();
-}
-
-void Engine::Signal() {
-  signal_.fetch_add(1);
-  signal_.notify_all();
-}
-
-void Engine::Wake() {
+uint64_t Gate::Open() {
+  const uint64_t g = generation_.load(std::memory_order_relaxed) + 1;
+  word_.store((g << 32) | kOpen, std::memory_order_release);
+  generation_.store(g);
   if (sleepers_.load() > 0) Signal();
+  return g;
 }
 
-uint64_t Engine::AwaitGeneration(uint64_t seen) {
+int Gate::Close() { return static_cast<int>(word_.fetch_and(~kOpen, std::memory_order_acq_rel) & kJoinedMask); }
+
+bool Gate::TryJoin(uint64_t g) {
+  uint64_t word = word_.load(std::memory_order_acquire);
+  while ((word >> 32) == (g & 0xFFFFFFFFu) && (word & kOpen) != 0) {
+    if (word_.compare_exchange_weak(word, word + 1, std::memory_order_acq_rel, std::memory_order_acquire))
+      return true;
+  }
+  return false;
+}
+
+uint64_t Gate::Await(uint64_t seen) {
   auto spinUntil = std::chrono::steady_clock::now() + kSpin;
   for (int polls = 1;; ++polls) {
     const uint64_t g = generation_.load(std::memory_order_acquire);
@@ -296,6 +286,70 @@ uint64_t Engine::AwaitGeneration(uint64_t seen) {
   }
 }
 
+void Gate::Wake() {
+  if (sleepers_.load() > 0) Signal();
+}
+
+void Gate::Stop() {
+  generation_.fetch_add(1);
+  Signal();
+}
+
+void Gate::Signal() {
+  signal_.fetch_add(1);
+  signal_.notify_all();
+}
+
+Engine& Engine::Shared() {
+  static Engine engine(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+  return engine;
+}
+
+Engine::Engine(int threads) { StartWorkers(std::max(1, threads) - 1); }
+
+Engine::~Engine() { StopWorkers(); }
+
+void Engine::SetThreads(int threads) {
+  threads = std::max(1, threads);
+  // Holds the workers as a render does.
+  while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  if (threads != Threads()) {
+    StopWorkers();
+    StartWorkers(threads - 1);
+  }
+  busy_.store(false, std::memory_order_release);
+}
+
+bool Engine::VectorAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool available = __builtin_cpu_supports("avx2");
+  return available;
+#else
+  return false;
+#endif
+}
+
+bool Engine::UseVector() const { return path_.load(std::memory_order_relaxed) != Path::Scalar && VectorAvailable(); }
+
+void Engine::StartWorkers(int count) {
+  stopping_ = false;
+  workers_.reserve(static_cast<size_t>(count));
+  const uint64_t seen = gate_.Generation();
+  for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
+  threads_.store(count + 1, std::memory_order_relaxed);
+}
+
+void Engine::StopWorkers() {
+  if (workers_.empty()) return;
+  stopping_ = true;
+  gate_.Stop();
+  for (auto& t : workers_) t.join();
+  workers_.clear();
+  threads_.store(1, std::memory_order_relaxed);
+}
+
+void Engine::Wake() { gate_.Wake(); }
+
 void Engine::CopyRows() {
   if (!picture_) return;
   const int64_t rows = static_cast<int64_t>(buffers_.rowOffset.size());
@@ -312,17 +366,12 @@ uint64_t Engine::RunKernel(const Work& w) const {
 
 void Engine::WorkerLoop(uint64_t seen) {
   for (;;) {
-    const uint64_t g = AwaitGeneration(seen);
+    const uint64_t g = gate_.Await(seen);
     if (stopping_) return;
     seen = g;
     // Join the render unless its caller has already closed it (or moved on
     // to the next one).
-    uint64_t gate = gate_.load(std::memory_order_acquire);
-    bool joined = false;
-    while (!joined && (gate >> 32) == (g & 0xFFFFFFFFu) && (gate & kOpen) != 0)
-      joined = gate_.compare_exchange_weak(gate, gate + 1, std::memory_order_acq_rel,
-                                           std::memory_order_acquire);
-    if (!joined) continue;
+    if (!gate_.TryJoin(g)) continue;
     steps_.fetch_add(RunKernel(*work_), std::memory_order_relaxed);
     computed_.fetch_add(1, std::memory_order_release);
     SpinUntil([&] { return copyGeneration_.load(std::memory_order_acquire) == g; });
@@ -331,65 +380,38 @@ void Engine::WorkerLoop(uint64_t seen) {
   }
 }
 
-void Engine::RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers) {
+uint64_t Engine::RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers, bool vector) {
   ClearPicture(job, picture);
   Work w;
   int64_t head = 0;
-  lastSteps_ = 0;
-  if (!Prepare(job, buffers, w, &head, 1)) return;
-  const bool vector = path_ != Path::Scalar && VectorAvailable();
-  lastSteps_ = vector ? RunVectorKernel(w) : RunScalarKernel(w);
+  if (!Prepare(job, buffers, w, &head, 1)) return 0;
+  const uint64_t steps = vector ? RunVectorKernel(w) : RunScalarKernel(w);
   if (picture) CopyRowRange(buffers, picture, 0, w.rows);
+  return steps;
 }
 
-void Engine::Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook) {
-  if (busy_.exchange(true, std::memory_order_acquire)) {
-    // Another render runs (this one comes from its wait hook, say): this
-    // one runs here alone, in buffers of its own.
-    RenderBuffers own;
-    RenderAlone(job, picture, own);
-    return;
-  }
-  struct Release {
-    std::atomic<bool>& busy;
-    ~Release() { busy.store(false, std::memory_order_release); }
-  } release{busy_};
-  if (workers_.empty()) {
-    RenderAlone(job, picture, buffers_);
-    return;
-  }
-
-  Work w;
-  lastSteps_ = 0;
-  if (!Prepare(job, buffers_, w, &nextPoint_.head, Threads())) {
-    ClearPicture(job, picture);
-    return;
-  }
+// Hands the prepared render to the workers: open(g).
+uint64_t Engine::Publish(const Work& w, bool vector, uint32_t* picture) {
   work_ = &w;
-  vector_ = path_ != Path::Scalar && VectorAvailable();
+  vector_ = vector;
   picture_ = picture;
   nextRow_.store(0, std::memory_order_relaxed);
   steps_.store(0, std::memory_order_relaxed);
   computed_.store(0, std::memory_order_relaxed);
   finished_.store(0, std::memory_order_relaxed);
-  const uint64_t g = generation_.load(std::memory_order_relaxed) + 1;
-  gate_.store((g << 32) | kOpen, std::memory_order_release);
-  generation_.store(g);
-  if (sleepers_.load() > 0) Signal();
+  return gate_.Open();
+}
 
-  // The workers start on the points while this thread clears.
-  ClearPicture(job, picture);
-  uint64_t steps = RunKernel(w);
-  // The queue is empty: no worker joins any more; wait for those that did.
-  const int joined = static_cast<int>(gate_.fetch_and(~kOpen, std::memory_order_acq_rel) & kJoinedMask);
+// Waits until the joined workers have computed their points, calling the
+// wait hook now and then. The workers still use this render's buffers, so
+// a failing hook is only returned, to be reported once they are done.
+std::exception_ptr Engine::AwaitComputed(int joined, const std::function<void()>& waitHook) {
   auto nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
   std::exception_ptr failure;
   for (int polls = 0; computed_.load(std::memory_order_acquire) != joined;) {
     if (++polls > 4096) std::this_thread::yield();
     QUORIX_PAUSE();
     if (waitHook && !failure && polls % 256 == 0 && std::chrono::steady_clock::now() > nextHook) {
-      // The workers still use this render's buffers: a failing hook is
-      // reported only once they are done.
       try {
         waitHook();
       } catch (...) {
@@ -398,12 +420,52 @@ void Engine::Render(const Job& job, uint32_t* picture, const std::function<void(
       nextHook = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
     }
   }
-  copyGeneration_.store(g, std::memory_order_release);
+  return failure;
+}
+
+// Every point is done: the threads copy the rows into the picture; returns
+// the workers' steps once the last has finished.
+uint64_t Engine::CopyAndCollect(uint64_t generation, int joined) {
+  copyGeneration_.store(generation, std::memory_order_release);
   CopyRows();
   SpinUntil([&] { return finished_.load(std::memory_order_acquire) == joined; });
-  lastSteps_ = steps + steps_.load(std::memory_order_relaxed);
   work_ = nullptr;
   picture_ = nullptr;
+  return steps_.load(std::memory_order_relaxed);
+}
+
+void Engine::Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook) {
+  const bool vector = UseVector();
+  if (busy_.exchange(true, std::memory_order_acquire)) {
+    // Another render holds the workers (this one comes from its wait hook,
+    // say): this one runs here alone.
+    RenderBuffers own;
+    lastSteps_.store(RenderAlone(job, picture, own, vector), std::memory_order_relaxed);
+    return;
+  }
+  struct Release {
+    std::atomic<bool>& busy;
+    ~Release() { busy.store(false, std::memory_order_release); }
+  } release{busy_};
+  if (workers_.empty()) {
+    lastSteps_.store(RenderAlone(job, picture, buffers_, vector), std::memory_order_relaxed);
+    return;
+  }
+  Work w;
+  if (!Prepare(job, buffers_, w, &nextPoint_.head, Threads())) {
+    ClearPicture(job, picture);
+    lastSteps_.store(0, std::memory_order_relaxed);
+    return;
+  }
+  const uint64_t g = Publish(w, vector, picture);
+  // The workers start on the points while this thread clears.
+  ClearPicture(job, picture);
+  uint64_t steps = RunKernel(w);
+  // The queue is empty: no worker joins any more; wait for those that did.
+  const int joined = gate_.Close();
+  const std::exception_ptr failure = AwaitComputed(joined, waitHook);
+  steps += CopyAndCollect(g, joined);
+  lastSteps_.store(steps, std::memory_order_relaxed);
   if (failure) std::rethrow_exception(failure);
 }
 

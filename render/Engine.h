@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -9,7 +10,7 @@
 #include "render/ColorSets.h"
 
 // The exact escape-time engine behind every render command. It computes,
-// for each picture pixel that some grid point lands on, the colour that
+// for each picture pixel that some grid point lands on, the color that
 // the point's last pixel write leaves there, with the same double
 // operations in the same order as the step-by-step loops, so the
 // resulting picture is identical bit for bit. Work is spread over a pool
@@ -30,10 +31,10 @@ struct IterationRule {
   double bound = 4.0;  // escaped when measure > bound (NaN never escapes)
 };
 
-// How one command colours a point. The last write of a point is either its
-// escape colour (escaped at step k, with the signs of the new z) or the
-// non-escape colour of its last step.
-struct Colouring {
+// How one command colors a point. The last write of a point is either its
+// escape color (escaped at step k, with the signs of the new z) or the
+// non-escape color of its last step.
+struct Coloring {
   fw::Color (*escape)(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) = nullptr;
   fw::Color (*step)(int64_t k, const Palette& p) = nullptr;
 };
@@ -44,7 +45,7 @@ struct Colouring {
 // the Julia frame the grid value is z0 and c is the constant.
 struct Job {
   IterationRule rule;
-  Colouring colouring;
+  Coloring coloring;
   Palette palette{};
   bool gridIsStart = false;  // false: grid gives c; true: grid gives z0
   double cr = 0.0, ci = 0.0;  // the constant c when gridIsStart
@@ -68,10 +69,56 @@ struct RenderBuffers {
   std::vector<std::pair<int64_t, int64_t>> spans;  // runs of used columns
   std::vector<uint32_t> escapeTable;
   std::vector<uint32_t> scratch;
-  // Copies of the job's colours, for escape steps beyond the table: the
+  // Copies of the job's colors, for escape steps beyond the table: the
   // job itself may change while the render waits.
-  Colouring colouring;
+  Coloring coloring;
   Palette palette{};
+};
+
+// The gate through which the workers join a render of the shared engine.
+// Each render is one generation g; the gate word holds g in its high half
+// and, in its low half, an open flag and the count of workers that joined.
+//
+//   waiting    Workers wait in Await for a generation other than the one
+//              they last saw: they poll for a while, then sleep on the
+//              signal word (a futex; the sleep only saves the processor,
+//              the happens-before is carried by the generation and the
+//              gate word).
+//   open(g)    Open() stores the gate word (g, open, 0 joined) with
+//              release, then the generation g, and signals the sleepers.
+//              A worker that sees g joins with TryJoin(g), which counts it
+//              in the gate word (acquire: it then sees the published work)
+//              while the gate is open(g).
+//   closed(g)  Close() clears the open flag and returns how many workers
+//              joined: the caller waits for those, never for one that still
+//              sleeps. TryJoin(g) now fails, as it does for any older g.
+//   stopped    Stop() publishes a generation without opening the gate and
+//              wakes every worker, which then sees the engine stopping.
+//
+// Open, Close and Stop come from one thread at a time (the one holding
+// the engine); Await, TryJoin and Wake from any thread.
+class Gate {
+ public:
+  uint64_t Generation() const { return generation_.load(); }
+  // open(g) for the next generation g; returns g.
+  uint64_t Open();
+  // closed(g); returns the count of workers that joined.
+  int Close();
+  // Joins generation g if it is still open.
+  bool TryJoin(uint64_t g);
+  // Waits until the generation differs from seen; returns it.
+  uint64_t Await(uint64_t seen);
+  // Wakes sleeping workers: a render is coming.
+  void Wake();
+  void Stop();
+
+ private:
+  void Signal();
+
+  std::atomic<uint64_t> generation_{0};
+  std::atomic<uint64_t> word_{0};
+  std::atomic<uint32_t> signal_{0};  // sleeping workers wait on this
+  std::atomic<int> sleepers_{0};
 };
 
 class Engine {
@@ -84,66 +131,66 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  // Renders the job into picture (width * height colour words, row-major;
+  // Renders the job into picture (width * height color words, row-major;
   // may be null). The threads compute into a scratch buffer and, once all
   // points are done, copy the used (column, row) pairs into the picture.
   // While the calling thread waits for the workers it calls waitHook now
   // and then (if set); the picture is not touched between the clearing and
   // the hook's last call. Everything the render needs is taken from the job
-  // before the hook is first called. A render started while another one
-  // runs (from its wait hook, or from another thread) runs on the calling
-  // thread alone. Allocates nothing once its buffers have grown to the
-  // job's size.
+  // before the hook is first called. Allocates nothing once its buffers
+  // have grown to the job's size.
+  //
+  // Any thread may render at any time. A render started while another one
+  // holds the workers (from its wait hook, or from another thread) runs on
+  // the calling thread alone, in buffers of its own: the two share nothing
+  // but the settings below, so each needs only its own job and picture to
+  // stay untouched while it runs.
   void Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook = {});
 
   // A render is coming: sleeping workers start waking now, while the
   // caller prepares it. Optional; Render does not wait for them either way.
   void Wake();
 
-  int Threads() const { return static_cast<int>(workers_.size()) + 1; }
-  // Changes the number of threads (1 = the calling thread alone). Not
-  // while a render runs.
+  int Threads() const { return threads_.load(std::memory_order_relaxed); }
+  // Changes the number of threads (1 = the calling thread alone). Waits
+  // for the render that holds the workers to end (renders started
+  // meanwhile run alone), so never call it from a wait hook.
   void SetThreads(int threads);
 
   // Forces a path (tests); Vector falls back to Scalar where the processor
-  // lacks AVX2.
-  void SetPath(Path path) { path_ = path; }
-  Path CurrentPath() const { return path_; }
+  // lacks AVX2. A render takes the path set when it starts.
+  void SetPath(Path path) { path_.store(path, std::memory_order_relaxed); }
   // Whether the AVX2 path can run on this processor.
   static bool VectorAvailable();
 
-  // Iteration steps the last render computed (a benchmark counter).
-  uint64_t LastSteps() const { return lastSteps_; }
+  // Iteration steps of the render that finished last, on whichever thread
+  // it ran (a benchmark counter).
+  uint64_t LastSteps() const { return lastSteps_.load(std::memory_order_relaxed); }
 
  private:
   void StartWorkers(int count);
   void StopWorkers();
   void WorkerLoop(uint64_t seen);
-  // Waits until the generation differs from seen; returns it.
-  uint64_t AwaitGeneration(uint64_t seen);
-  void Signal();
-  // The render on the calling thread alone, in its own buffers.
-  void RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers);
+  bool UseVector() const;
+  // The render on the calling thread alone; returns its steps.
+  static uint64_t RenderAlone(const Job& job, uint32_t* picture, RenderBuffers& buffers, bool vector);
+  // The steps of a render on the workers, from the points to the picture.
+  uint64_t Publish(const Work& w, bool vector, uint32_t* picture);
+  std::exception_ptr AwaitComputed(int joined, const std::function<void()>& waitHook);
+  uint64_t CopyAndCollect(uint64_t generation, int joined);
   uint64_t RunKernel(const Work& w) const;
   // Once every point is done: copies the used rows into the picture.
   void CopyRows();
 
   std::vector<std::thread> workers_;
+  std::atomic<int> threads_{1};
   std::atomic<bool> stopping_{false};
-  std::atomic<bool> busy_{false};  // a shared render runs
+  std::atomic<bool> busy_{false};  // a render holds the workers
 
-  // A render is published by a new generation; workers join it through the
-  // gate (generation in the high half, an open flag and the count of
-  // joined workers in the low half) until the caller has no more work to
-  // hand out and closes it. The caller waits only for the workers that
-  // joined, never for one that still sleeps.
-  std::atomic<uint64_t> generation_{0};
-  std::atomic<uint64_t> gate_{0};
+  Gate gate_;
   std::atomic<int> computed_{0};  // joined workers done computing
   std::atomic<uint64_t> copyGeneration_{0};  // the copy may start
   std::atomic<int> finished_{0};  // joined workers done copying
-  std::atomic<uint32_t> signal_{0};  // sleeping workers wait on this
-  std::atomic<int> sleepers_{0};
   std::atomic<int64_t> nextRow_{0};
   std::atomic<uint64_t> steps_{0};
 
@@ -159,22 +206,9 @@ class Engine {
     char pad[56];
   } nextPoint_;
 
-  uint64_t lastSteps_ = 0;
-  Path path_ = Path::Auto;
+  std::atomic<uint64_t> lastSteps_{0};
+  std::atomic<Path> path_{Path::Auto};
 };
-
-// The outcome of iterating one point.
-struct PointResult {
-  int64_t k = 0;         // escape step, or the last step when not escaped
-  bool escaped = false;
-  bool zrNegative = false;  // 0.0 > zr of the escaping z
-  bool ziNegative = false;  // 0.0 > zi of the escaping z
-};
-
-// Iterates one point exactly (scalar path, with exact cycle detection);
-// mn must be >= 0. Adds the steps taken to *steps when given.
-PointResult IteratePoint(const IterationRule& rule, double zr, double zi, double cr, double ci,
-                         int64_t mn, uint64_t* steps = nullptr);
 
 // One update step z <- f(z) + c through the code of the given path (the
 // AVX2 path only where available): lets tests check the evaluation order

@@ -29,7 +29,7 @@ Palette DrawPalette(MWModel& w) {
 
 fw::Picture& Backdrop(MWModel& w) { return fw::Deref(w.CVBackdrop, "CVBackdrop"); }
 
-// The clearing step: every command leaves the drawing colour at fully
+// The clearing step: every command leaves the drawing color at fully
 // transparent black and the whole picture transparent. The engine clears
 // the picture's words itself at the start of the render, while its
 // workers already compute.
@@ -44,7 +44,7 @@ void Clear(MWModel& w, Job& job) {
 // written.
 void Compute(const Job& job, fw::Picture& picture) {
   // The engine writes the picture's words directly: the clear comes before
-  // the first wait hook, the colours after the last one.
+  // the first wait hook, the colors after the last one.
   Engine::Shared().Render(job, picture.Data(), [&picture] {
     picture.Changed();
     fw::RuntimeBackgroundTask();
@@ -107,7 +107,7 @@ void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command) {
   Engine::Shared().Wake();
   Job& job = ReusedJob();
   job.rule = command.rule;
-  job.colouring = command.colouring;
+  job.coloring = command.coloring;
   job.gridIsStart = false;
   job.palette = DrawPalette(w);
   Clear(w, job);
@@ -150,7 +150,7 @@ void RunJuliaFrame(MWModel& w, const JuliaCommand& command) {
   const JuliaConstant& c = JuliaConstantAt(fw::System::Random().InRange(0, 9));
   Job& job = ReusedJob();
   job.rule = command.rule;
-  job.colouring = command.colouring;
+  job.coloring = command.coloring;
   job.gridIsStart = true;
   job.cr = c.re;
   job.ci = c.im;

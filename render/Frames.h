@@ -12,14 +12,14 @@ namespace render {
 
 struct MandelbrotCommand {
   IterationRule rule;
-  Colouring colouring;
+  Coloring coloring;
   bool storesPointInWindow = true;  // c kept in ma/mb (false: in locals)
   bool verticalOffset = true;       // oy = trunc(250 - mpixcel / 2)
 };
 
 struct JuliaCommand {
   IterationRule rule;  // bound 2.0
-  Colouring colouring;
+  Coloring coloring;
 };
 
 void RunMandelbrotFrame(MWModel& w, const MandelbrotCommand& command);

@@ -31,16 +31,16 @@ struct Work {
 
   uint32_t* out = nullptr;
 
-  // Colours: the escape colour of step k with the signs of the escaping z
+  // Colors: the escape color of step k with the signs of the escaping z
   // is escapeTable[k * 4 + (zr < 0) * 2 + (zi < 0)] for k < tableSteps,
-  // else escapeColour(context, k, zrNegative, ziNegative). A point that
-  // never escapes keeps the non-escape colour of step mn.
+  // else escapeColor(context, k, zrNegative, ziNegative). A point that
+  // never escapes keeps the non-escape color of step mn.
   const uint32_t* escapeTable = nullptr;
   int64_t tableSteps = 0;
-  uint32_t (*escapeColour)(const void* context, int64_t k, bool zrNegative, bool ziNegative) = nullptr;
+  uint32_t (*escapeColor)(const void* context, int64_t k, bool zrNegative, bool ziNegative) = nullptr;
   const void* context = nullptr;
-  bool escapeUsesSigns = true;  // false: the signs never change the colour
-  uint32_t lastStepColour = 0;
+  bool escapeUsesSigns = true;  // false: the signs never change the color
+  uint32_t lastStepColor = 0;
 
   int64_t* nextPoint = nullptr;  // shared queue head, advanced atomically
   int64_t batchDivisor = 1;
@@ -110,12 +110,12 @@ inline T MeasureOf(T zr, T zi, T rr, T ii) {
   }
 }
 
-// The colour a finished point leaves in its pixel.
-inline uint32_t FinalColour(const Work& w, bool escaped, int64_t k, double zr, double zi) {
-  if (!escaped) return w.lastStepColour;
+// The color a finished point leaves in its pixel.
+inline uint32_t FinalColor(const Work& w, bool escaped, int64_t k, double zr, double zi) {
+  if (!escaped) return w.lastStepColor;
   const bool rNeg = 0.0 > zr, iNeg = 0.0 > zi;
   if (k < w.tableSteps) return w.escapeTable[k * 4 + (rNeg ? 2 : 0) + (iNeg ? 1 : 0)];
-  return w.escapeColour(w.context, k, rNeg, iNeg);
+  return w.escapeColor(w.context, k, rNeg, iNeg);
 }
 
 // Takes the next batch of points from the shared queue: [*first, *end).

@@ -11,7 +11,7 @@ class PushButton;
 }
 
 // The state of the explorer window and the methods that need no GUI: the
-// colour-set draws and the ten render commands. The window class MW
+// color-set draws and the ten render commands. The window class MW
 // derives from it; tests drive it with a stand-in canvas.
 class MWModel {
  public:
@@ -31,18 +31,18 @@ class MWModel {
   int64_t mpixcel = 0;  // grid size
   int64_t clickX = 0;
   int64_t ClickY = 0;
-  int64_t selectColorSet = 0;  // chosen colour set, 0..4
+  int64_t selectColorSet = 0;  // chosen color set, 0..4
 
   // The canvas control; nullptr when there is none.
   virtual fw::Canvas* QuorixCV() = 0;
 
-  // One random colour of colour set 0..4.
+  // One random color of color set 0..4.
   fw::Color RandomColor0();
   fw::Color RandomColor1();
   fw::Color RandomColor2();
   fw::Color RandomColor3();
   fw::Color RandomColor4();
-  // One random colour of set n (1..4; anything else: set 0).
+  // One random color of set n (1..4; anything else: set 0).
   fw::Color ColorSetChange(int64_t n);
 
   // The render commands, one per render button.

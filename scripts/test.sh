@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: an optimised build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the tests without Qt
+# (engine and core) under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
@@ -16,6 +17,7 @@ build() {  # build DIR [cmake options...]
 
 build build/release
 build build/sanitize -DQUORIX_SANITIZE=ON -DQUORIX_BUILD_BENCH=OFF
+build build/tsan -DQUORIX_TSAN=ON -DQUORIX_BUILD_APP=OFF -DQUORIX_BUILD_BENCH=OFF
 
 export QT_QPA_PLATFORM=offscreen
 echo "== optimised build"
@@ -23,6 +25,8 @@ ctest --test-dir build/release --output-on-failure -j"$jobs"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+echo "== ThreadSanitizer build (engine and core tests)"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j"$jobs"
 
 # The property record reader under libFuzzer (clang; a project of its own),
 # seeded with the window's and the controls' records. A crash, a sanitizer

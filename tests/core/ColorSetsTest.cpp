@@ -13,7 +13,7 @@ using fw::Color;
 
 constexpr uint32_t RGB(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
 
-// The five sets, entry by entry: set 0 as colour words, sets 1 to 4 built
+// The five sets, entry by entry: set 0 as color words, sets 1 to 4 built
 // from red, green and blue, opaque.
 const std::array<std::array<uint32_t, 16>, 5> kSets = {{
     {0x00000000, 0x000000FF, 0x00996633, 0xFF000000, 0x0000FFFF, 0x00555555, 0x00808080, 0x0000FF00,

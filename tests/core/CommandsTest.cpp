@@ -16,8 +16,8 @@
 #include "render/Engine.h"
 #include "render/Frames.h"
 
-// The sanitizer build (address and undefined together) skips the deep views.
-#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer builds skip the deep views.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
@@ -195,7 +195,7 @@ TEST(Quorix3Figures, SkewedMeasureBreaksTheMirrorSymmetry) {
   EXPECT_EQ(r.w.mb, 2.0);
 }
 
-TEST(Quorix4Figures, SignColoursBoundTenAndMaMbUntouched) {
+TEST(Quorix4Figures, SignColorsBoundTenAndMaMbUntouched) {
   Rendered r;
   r.w.mn = 11;
   Render(r, &MWModel::QuorixPB4_Action, false, 22);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <thread>
@@ -111,18 +110,18 @@ TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
   }
 }
 
-// Colours that spell out the escape step and the signs, or the last step.
+// Colors that spell out the escape step and the signs, or the last step.
 fw::Color TestEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette&) {
   return fw::Color{static_cast<uint32_t>(0xFF000000u | (k << 2) | (zrNegative ? 2 : 0) | (ziNegative ? 1 : 0))};
 }
 fw::Color TestStep(int64_t k, const Palette&) { return fw::Color{static_cast<uint32_t>(0xFE000000u | k)}; }
 
-// A job of z^2 + c over the given grid values, all used, in the test colours.
+// A job of z^2 + c over the given grid values, all used, in the test colors.
 render::Job SquareJob(const std::vector<double>& columns, const std::vector<double>& rows, bool julia,
                       double bound, int64_t mn) {
   render::Job job;
   job.rule = {Formula::Square, render::Measure::SumOfSquares, bound};
-  job.colouring = {&TestEscape, &TestStep};
+  job.coloring = {&TestEscape, &TestStep};
   job.gridIsStart = julia;
   job.mn = mn;
   job.width = static_cast<int>(columns.size());
@@ -148,22 +147,22 @@ std::vector<uint32_t> Expected(const render::Job& job, int64_t cap, uint32_t unt
       const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
       double zr = job.gridIsStart ? gx : 0.0, zi = job.gridIsStart ? gy : 0.0;
       const double cr = job.gridIsStart ? job.cr : gx, ci = job.gridIsStart ? job.ci : gy;
-      uint32_t colour = TestStep(job.mn, job.palette).value;
+      uint32_t color = TestStep(job.mn, job.palette).value;
       for (int64_t k = 0; k <= job.mn && k < cap; ++k) {
         oracle::Step2(zr, zi, cr, ci);
         if ((zr * zr) + (zi * zi) > job.rule.bound) {
-          colour = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
+          color = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
           break;
         }
       }
-      out.push_back(colour);
+      out.push_back(color);
     }
   }
   return out;
 }
 
 // The largest limits: points that escape at once, points that escape after
-// thousands of steps (beyond the tabulated colours) and points in exact
+// thousands of steps (beyond the tabulated colors) and points in exact
 // cycles, in both frames, on every path and thread count.
 TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
   PathGuard guard;
@@ -191,62 +190,103 @@ TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
   }
 }
 
-// A render started from the wait hook of another on the same engine: the
-// hook runs while the workers still hold points of the first render (each
-// worker waits in its colour function until the hook has run), and both
-// pictures come out right.
-std::atomic<bool> hookRan{false};
-std::thread::id callerThread;
-fw::Color BlockingEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (std::this_thread::get_id() != callerThread && !hookRan && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
+// Renders side by side. The points of the late job are 512 values of c just
+// above 1/4 that escape after some 3000 to 10^4 steps, so their late colors
+// are asked for while the points are computed: there a thread other than
+// `unheld` waits until `released`. The flags are relaxed, so the test adds
+// no ordering of its own between the renders it runs together.
+std::atomic<bool> held{false}, released{false};
+std::atomic<std::thread::id> unheld;
+fw::Color HeldEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) {
+  if (k >= 5000 && std::this_thread::get_id() != unheld.load(std::memory_order_relaxed)) {
+    held.store(true, std::memory_order_relaxed);
+    while (!released.load(std::memory_order_relaxed)) std::this_thread::yield();
+  }
   return TestEscape(k, zrNegative, ziNegative, p);
 }
 
+render::Job LateJob(std::vector<uint32_t>& expected) {
+  std::vector<double> columns;
+  for (int x = 0; x < 512; ++x) columns.push_back(0.2500001 + x * 1e-9);
+  render::Job job = SquareJob(columns, {0.0}, false, 4.0, 20000);
+  expected = Expected(job, 20001);
+  job.coloring.escape = &HeldEscape;
+  return job;
+}
+
+// A render started from the wait hook: the hook runs while held workers
+// still have points of the first render. The hook runs only once the
+// caller waits for a worker, so render until it has.
 TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
   PathGuard guard;
   Engine::Shared().SetThreads(4);
-  // 512 points near c = 1/4, each escaping after some 3000 to 10^4 steps:
-  // the colours of the late ones come from the colour function.
-  std::vector<double> columns;
-  for (int x = 0; x < 512; ++x) columns.push_back(0.2500001 + x * 1e-9);
-  render::Job outer = SquareJob(columns, {0.0}, false, 4.0, 20000);
-  const std::vector<uint32_t> expectedOuter = Expected(outer, 20001);
-  outer.colouring.escape = &BlockingEscape;
-
+  std::vector<uint32_t> expectedOuter;
+  const render::Job outer = LateJob(expectedOuter);
   TestWindow slow;
   slow.mn = 51;
   slow.mpixcel = 120;
   fw::System::Random().Seed(17);
   oracle::Quorix0(slow);
 
+  unheld = std::this_thread::get_id();
   for (Path path : Paths()) {
     Engine::Shared().SetPath(path);
     bool nested = false;
-    // The hook runs only if a worker took points; with four threads and
-    // eight batches one nearly always does.
-    for (int attempt = 0; attempt < 5 && !nested; ++attempt) {
-      hookRan = false;
-      callerThread = std::this_thread::get_id();
+    for (int attempt = 0; attempt < 100000 && !nested; ++attempt) {
+      released = false;
       TestWindow inner;
       inner.mn = 51;
       inner.mpixcel = 120;
-      std::vector<uint32_t> picture(columns.size(), 0);
+      std::vector<uint32_t> picture(expectedOuter.size(), 0);
       Engine::Shared().Render(outer, picture.data(), [&] {
-        if (hookRan) return;
+        if (nested) return;
         fw::System::Random().Seed(17);
         inner.QuorixPB0_Action(nullptr);
-        hookRan = true;
+        nested = true;
+        released = true;
       });
-      nested = hookRan;
-      EXPECT_EQ(picture, expectedOuter);
+      ASSERT_EQ(picture, expectedOuter);
       if (nested) {
         EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
         EXPECT_EQ(inner.canvas.refreshes, 1);
       }
     }
     EXPECT_TRUE(nested) << "the wait hook never ran";
+  }
+}
+
+// A render started from another thread while one runs: it runs alone on
+// that thread, and both pictures come out right. Every thread of the first
+// render that reaches a late point waits until the second is done.
+TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
+  PathGuard guard;
+  Engine::Shared().SetThreads(4);
+  std::vector<uint32_t> expectedFirst, expectedSecond;
+  const render::Job first = LateJob(expectedFirst);
+  render::Job second = first;
+  second.coloring.escape = &TestEscape;
+  second.columns.resize(256);
+  second.columnUsed.resize(256);
+  second.width = 256;
+  expectedSecond = Expected(second, 20001);
+  unheld = std::thread::id();
+  for (Path path : Paths()) {
+    Engine::Shared().SetPath(path);
+    held = false;
+    released = false;
+    std::atomic<bool> firstDone{false};
+    std::vector<uint32_t> picture1(expectedFirst.size(), 0), picture2(expectedSecond.size(), 0);
+    std::thread other([&] {
+      while (!held.load(std::memory_order_relaxed) && !firstDone.load(std::memory_order_relaxed))
+        std::this_thread::yield();
+      Engine::Shared().Render(second, picture2.data());
+      released.store(true, std::memory_order_relaxed);
+    });
+    Engine::Shared().Render(first, picture1.data());
+    firstDone.store(true, std::memory_order_relaxed);
+    other.join();
+    EXPECT_EQ(picture1, expectedFirst);
+    EXPECT_EQ(picture2, expectedSecond);
   }
 }
 

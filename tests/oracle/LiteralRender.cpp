@@ -46,9 +46,9 @@ Color Parity(int64_t k, const Palette16& p, int entry) { return k % 2 == 0 ? kOp
 // The Mandelbrot-type loops as written: c in ma, mb (or in locals when
 // pointInWindow is false), every property read at its use. update(zr, zi,
 // cr, ci) replaces z; escaped(zr, zi) tests the new z.
-template <class Update, class Escaped, class EscapeColour, class StepColour>
+template <class Update, class Escaped, class EscapeColor, class StepColor>
 void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update update,
-                     Escaped escaped, EscapeColour escapeColour, StepColour stepColour) {
+                     Escaped escaped, EscapeColor escapeColor, StepColor stepColor) {
   const Palette16 palette = DrawPalette(w);
   ClearPicture(w);
   const int64_t ox = 0;
@@ -65,10 +65,10 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
       for (int64_t k = 0; k <= w.mn; ++k) {
         update(zr, zi, pointInWindow ? w.ma : cr, pointInWindow ? w.mb : ci);
         if (escaped(zr, zi)) {
-          Write(w, i + ox, j + oy, escapeColour(k, zr, zi, palette));
+          Write(w, i + ox, j + oy, escapeColor(k, zr, zi, palette));
           break;
         }
-        Write(w, i + ox, j + oy, stepColour(k, palette));
+        Write(w, i + ox, j + oy, stepColor(k, palette));
         fw::RuntimeBackgroundTask();
       }
       fw::RuntimeBackgroundTask();
