@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/ColorSets.h"
+#include "render/Formula.h"
 
 // The exact escape-time engine behind every render command. It computes,
 // for each picture pixel that some grid point lands on, the color that
@@ -16,14 +17,6 @@
 // resulting picture is identical bit for bit. Work is spread over a pool
 // of worker threads that stay alive between renders.
 namespace render {
-
-// The update formula z <- f(z, c).
-enum class Formula : uint8_t { Square, Cube, Fourth, Fifth };
-// The escape measure of the new z.
-enum class Measure : uint8_t {
-  SumOfSquares,   // (zr * zr) + (zi * zi)
-  SkewedSum,      // ((zr * zr) + (zi * zi)) + (zr * zi)
-};
 
 struct IterationRule {
   Formula formula = Formula::Square;

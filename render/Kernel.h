@@ -9,7 +9,7 @@
 // no standard-library template for the same reason.
 #include <cstdint>
 
-#include "render/Engine.h"
+#include "render/Formula.h"
 
 namespace render {
 

@@ -9,6 +9,10 @@ bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
   xvfb xauth xdotool fonts-noto-cjk
 jobs=$(nproc)
 
+# The project's files include each other without a cycle (X.h and X.cpp
+# counting as one unit).
+python3 scripts/include-cycles.py
+
 build() {  # build DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
@@ -38,8 +42,3 @@ mkdir -p build/fuzz/corpus build/fuzz/findings
 build/fuzz/property_record_seeds build/fuzz/corpus
 build/fuzz/property_record_fuzz -max_total_time=30 -rss_limit_mb=2048 \
   -dict=fuzz/PropertyRecord.dict -artifact_prefix=build/fuzz/findings/ build/fuzz/corpus
-
-# The project's files include each other without a cycle (X.h and X.cpp
-# counting as one unit).
-echo "== include cycles"
-python3 scripts/include-cycles.py
