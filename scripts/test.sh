@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev \
-  xvfb xauth xdotool fonts-noto-cjk
+  xvfb xauth xdotool fonts-noto-cjk python3
 jobs=$(nproc)
 
 # The project's files include each other without a cycle (X.h and X.cpp
