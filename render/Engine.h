@@ -195,7 +195,7 @@ class Engine {
   // The queue head, on a cache line of its own: the threads that poll the
   // flags above must not slow down the threads taking points.
   struct alignas(64) QueueHead {
-    int64_t head = 0;
+    int64_t head{};  // set as each render starts
     char pad[56];
   } nextPoint_;
 

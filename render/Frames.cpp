@@ -8,7 +8,7 @@
 namespace render {
 namespace {
 
-constexpr std::array<JuliaConstant, 10> kJuliaConstants = {{
+constexpr auto kJuliaConstants = std::to_array<JuliaConstant>({
     {-0.04, -0.695},
     {-0.74543, 0.11301},
     {0.11031, -0.67037},
@@ -19,7 +19,7 @@ constexpr std::array<JuliaConstant, 10> kJuliaConstants = {{
     {0.27334, 0.00742},
     {0.32, 0.043},
     {-0.3, -0.63},
-}};
+});
 
 Palette DrawPalette(MWModel& w) {
   Palette palette{};
