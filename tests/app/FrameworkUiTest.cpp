@@ -43,11 +43,14 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_THROW(fw::SetProperties(w, Writer().String("Caption", "x").Bytes()), fw::UnsupportedFormatException);
   EXPECT_THROW(fw::SetProperties(*r, Writer().Int64("Left", 4).Bytes().substr(0, 9)), fw::UnsupportedFormatException);
 
-  // The window's canvas and steppers say AllowFocus False; True lets them take the focus.
+  // The window's canvas and steppers say AllowFocus False; True lets them take
+  // the focus, by Tab and click or, without TabStop, by click alone.
   for (fw::Control* c : std::initializer_list<fw::Control*>{w.New<fw::CanvasControl>(), w.New<fw::UpDownArrows>()}) {
     EXPECT_EQ(c->Widget()->focusPolicy(), Qt::NoFocus) << c->ClassName();
     fw::SetProperties(*c, Writer().Boolean("AllowFocus", true).Bytes());
     EXPECT_EQ(c->Widget()->focusPolicy(), Qt::StrongFocus) << c->ClassName();
+    fw::SetProperties(*c, Writer().Boolean("TabStop", false).Bytes());
+    EXPECT_EQ(c->Widget()->focusPolicy(), Qt::ClickFocus) << c->ClassName();
   }
 }
 
