@@ -17,11 +17,7 @@ void RuntimeBackgroundTask() {
   if (hook) hook();
 }
 
-std::function<void()> SetBackgroundTaskHook(std::function<void()> hook) {
-  auto previous = std::move(Hook());
-  Hook() = std::move(hook);
-  return previous;
-}
+void SetBackgroundTaskHook(std::function<void()> hook) { Hook() = std::move(hook); }
 
 StartTraceSink SetStartTraceSink(StartTraceSink sink) {
   auto previous = std::move(TraceSink());

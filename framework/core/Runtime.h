@@ -50,8 +50,8 @@ auto& Deref(const P& p, const char* what) {
 void RuntimeBackgroundTask();
 
 // Installs the hook that RuntimeBackgroundTask runs; an empty function
-// removes it. Returns the previous hook.
-std::function<void()> SetBackgroundTaskHook(std::function<void()> hook);
+// removes it.
+void SetBackgroundTaskHook(std::function<void()> hook);
 
 // The start-up trace: while a sink is installed, the framework's start
 // operations (the exception hook, the version declaration, the class and

@@ -74,13 +74,7 @@ void Control::FollowResize(int dw, int dh) {
   Widget()->setGeometry(g);
 }
 
-void Control::SetControlSize(fw::ControlSize size) {
-  controlSize_ = size;
-  QWidget* w = Widget();
-  w->setAttribute(Qt::WA_MacNormalSize, size == fw::ControlSize::Regular);
-  w->setAttribute(Qt::WA_MacSmallSize, size == fw::ControlSize::Small);
-  w->setAttribute(Qt::WA_MacMiniSize, size == fw::ControlSize::Mini);
-}
+void Control::SetControlSize(fw::ControlSize size) { controlSize_ = size; }
 
 void Control::UpdateFont() {
   QFont f = SystemFont(kSystemFontSize);

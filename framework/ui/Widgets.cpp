@@ -67,10 +67,7 @@ bool CanvasControl::ApplyProperty(std::string_view key, const PropertyValue& v) 
 
 void CanvasControl::keyPressEvent(QKeyEvent* e) {
   // With AllowTabs the Tab key stays here instead of moving the focus.
-  if (allowTabs_ && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
-    e->accept();
-    return;
-  }
+  if (allowTabs_ && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) return;
   QWidget::keyPressEvent(e);
 }
 
@@ -85,8 +82,9 @@ void CanvasControl::DrawInto(fw::Graphics& g, int64_t x, int64_t y) {
   if (Backdrop()) g.DrawPicture(*Backdrop(), static_cast<double>(x), static_cast<double>(y));
 }
 
+// Mouse and key events arrive accepted: the canvas keeps them from its
+// parent by handling them without passing them on.
 void CanvasControl::mousePressEvent(QMouseEvent* e) {
-  e->accept();
   const QPoint at = e->position().toPoint();
   bool claimed = false;
   Dispatch([&] { claimed = MouseDown.Raise(this, at.x(), at.y()); });
@@ -94,7 +92,6 @@ void CanvasControl::mousePressEvent(QMouseEvent* e) {
 }
 
 void CanvasControl::mouseReleaseEvent(QMouseEvent* e) {
-  e->accept();
   if (!pressClaimed_) return;
   pressClaimed_ = false;
   const QPoint at = e->position().toPoint();

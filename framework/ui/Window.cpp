@@ -330,7 +330,6 @@ void Window::PaintContent(QWidget* on) {
 }
 
 void Window::BackgroundPressed(QMouseEvent* e) {
-  e->accept();
   const QPoint at = e->position().toPoint();
   Dispatch([&] { Event_MouseDown(at.x(), at.y()); });
   if (!movableByBackground_ || e->button() != Qt::LeftButton || isFullScreen()) return;
@@ -346,9 +345,9 @@ void Window::BackgroundMoved(QMouseEvent* e) {
 
 void Window::BackgroundReleased(QMouseEvent*) { dragging_ = false; }
 
-void Window::closeEvent(QCloseEvent* e) {
+// The close event arrives accepted: the window always closes.
+void Window::closeEvent(QCloseEvent*) {
   Dispatch([this] { Event_Close(); });
-  e->accept();
 }
 
 // ---------------------------------------------------------------- controls

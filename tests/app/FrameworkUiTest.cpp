@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 
 #include "framework/core/PropertyRecord.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Menu.h"
 #include "framework/ui/Widgets.h"
 #include "framework/ui/Window.h"
 
@@ -42,6 +44,36 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_EQ(r->Left(), 3);
   EXPECT_THROW(fw::SetProperties(w, Writer().String("Caption", "x").Bytes()), fw::UnsupportedFormatException);
   EXPECT_THROW(fw::SetProperties(*r, Writer().Int64("Left", 4).Bytes().substr(0, 9)), fw::UnsupportedFormatException);
+
+  // An opaque label paints the fill of the rectangle named as its parent;
+  // font flags show in the widget's font.
+  auto* back = w.New<fw::Rectangle>();
+  w.AddControl("Back", back);
+  fw::SetProperties(*back, Writer().Color("FillColor", fw::Color(0x00FF0000u)).Bytes());
+  auto* opaque = w.New<fw::Label>();
+  w.AddControl("Opaque", opaque);
+  fw::SetProperties(*opaque, Writer()
+                                 .Int64("Width", 20)
+                                 .Int64("Height", 10)
+                                 .Boolean("Transparent", false)
+                                 .String("InitialParent", "Back")
+                                 .Boolean("Underline", true)
+                                 .Bytes());
+  EXPECT_EQ(opaque->Widget()->grab().toImage().pixel(1, 1), qRgb(255, 0, 0));
+  EXPECT_TRUE(opaque->Widget()->font().underline());
+
+  // MenuBarVisible False hides a menu bar that is already shown.
+  w.SetMenuBar(std::make_shared<fw::MenuBar>());
+  ASSERT_TRUE(w.findChild<QMenuBar*>() && w.findChild<QMenuBar*>()->isVisibleTo(&w));
+  fw::SetProperties(w, Writer().Boolean("MenuBarVisible", false).Bytes());
+  EXPECT_FALSE(w.findChild<QMenuBar*>()->isVisibleTo(&w));
+
+  // A handle finds its window only while the window lives.
+  auto* gone = new fw::Window;
+  const intptr_t handle = gone->Handle();
+  EXPECT_EQ(fw::Window::FromHandle(handle), gone);
+  delete gone;
+  EXPECT_EQ(fw::Window::FromHandle(handle), nullptr);
 
   // The window's canvas and steppers say AllowFocus False; True lets them take
   // the focus, by Tab and click or, without TabStop, by click alone.

@@ -123,6 +123,16 @@ TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
   for (auto [width, format, quality] : {std::tuple{4, 150, -2}, {4, 151, -1}, {0, 150, -1}})
     EXPECT_THROW(fw::SavePicture(Picture(width, 5), path, format, quality), fw::OutOfBoundsException);
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+  // The compression value reaches the encoder: 0 packs tighter than 100.
+  Picture pattern(64, 64);
+  for (int i = 0; i < 64 * 64; ++i) pattern.Data()[i] = static_cast<uint32_t>(i % 7) * 0x00102030u;
+  qint64 sizes[2];
+  for (int k : {0, 1}) {
+    fw::SavePicture(pattern, path, 150, k * 100);
+    sizes[k] = QFileInfo(QString::fromStdString(path)).size();
+  }
+  EXPECT_LT(sizes[0], sizes[1]);
 }
 
 // The target is found as an open finds it, the kernel following up to 40

@@ -51,10 +51,10 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
     const auto picture = expected.CVBackdrop;
     static_cast<MWModel&>(expected) = *w;
     expected.CVBackdrop = picture;
-    const auto hook = fw::SetBackgroundTaskHook({});
+    fw::SetBackgroundTaskHook({});
     fw::System::Random().Seed(seed);
     literal(expected);
-    fw::SetBackgroundTaskHook(hook);
+    fw::InstallYieldHook();
     const int paintsBefore = w->QuorixCV()->PaintCount();
 
     Click(button, seed);
