@@ -154,8 +154,9 @@ INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), []
 
 TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(std::bit_cast<uint64_t>(render::JuliaConstantAt(k).re), std::bit_cast<uint64_t>(oracle::kJuliaRe[k])) << k;
-    EXPECT_EQ(std::bit_cast<uint64_t>(render::JuliaConstantAt(k).im), std::bit_cast<uint64_t>(oracle::kJuliaIm[k])) << k;
+    const render::JuliaConstant& c = render::JuliaConstantAt(k);
+    EXPECT_EQ(std::bit_cast<uint64_t>(c.re), std::bit_cast<uint64_t>(oracle::kJuliaRe[k])) << k;
+    EXPECT_EQ(std::bit_cast<uint64_t>(c.im), std::bit_cast<uint64_t>(oracle::kJuliaIm[k])) << k;
   }
 }
 

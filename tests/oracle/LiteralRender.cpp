@@ -37,11 +37,16 @@ void ShowPicture(MWModel& w) {
   fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
 }
 
-Color Bands(int64_t k, int64_t bands, const Palette16& p) {
-  return k % bands == 0 ? kTransparentBlack : p[static_cast<size_t>(k % bands)];
+// Escape colors in bands of palette entries, remainder 0 fully transparent;
+// step colors opaque black on even steps, a palette entry on odd ones.
+auto Banded(int64_t bands) {
+  return [bands](int64_t k, double, double, const Palette16& p) {
+    return k % bands == 0 ? kTransparentBlack : p[static_cast<size_t>(k % bands)];
+  };
 }
-
-Color Parity(int64_t k, const Palette16& p, int entry) { return k % 2 == 0 ? kOpaqueBlack : p[entry]; }
+auto Odd(int entry) {
+  return [entry](int64_t k, const Palette16& p) { return k % 2 == 0 ? kOpaqueBlack : p[entry]; };
+}
 
 // The Mandelbrot-type loops as written: c in ma, mb (or in locals when
 // pointInWindow is false), every property read at its use. update(zr, zi,
@@ -79,12 +84,6 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
 }
 
 bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
-auto Banded(int64_t bands) {
-  return [bands](int64_t k, double, double, const Palette16& p) { return Bands(k, bands, p); };
-}
-auto Odd(int entry) {
-  return [entry](int64_t k, const Palette16& p) { return Parity(k, p, entry); };
-}
 
 }  // namespace
 
@@ -158,10 +157,10 @@ void JuliaLoops(MWModel& w, int64_t bands) {
         Step2(zr, zi, cr, ci);
         const double m = (zr * zr) + (zi * zi);
         if (m > 2.0) {
-          Write(w, X, Y, Bands(n, bands, palette));
+          Write(w, X, Y, Banded(bands)(n, zr, zi, palette));
           break;
         }
-        Write(w, X, Y, Parity(n, palette, 0));
+        Write(w, X, Y, Odd(0)(n, palette));
         fw::RuntimeBackgroundTask();
       }
       fw::RuntimeBackgroundTask();
