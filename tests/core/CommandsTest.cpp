@@ -13,7 +13,6 @@
 #include "framework/core/Runtime.h"
 #include "oracle/LiteralRender.h"
 #include "oracle/TestWindow.h"
-#include "render/Engine.h"
 #include "render/Frames.h"
 
 // The sanitizer builds skip the deep views.
@@ -26,12 +25,11 @@ constexpr bool kSanitized = false;
 namespace {
 
 using Action = void (MWModel::*)(fw::PushButton*);
-using Literal = void (*)(MWModel&);
 
 struct Command {
   const char* name;
   Action fast;
-  Literal literal;
+  void (*literal)(MWModel&);
   bool julia;
 };
 
@@ -57,12 +55,16 @@ struct View {
   bool heavy;         // skipped under the sanitizers
 };
 
-bool SameDouble(double a, double b) {
-  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+// The generator after the palette draws (and the Julia pick) from seed.
+int64_t NextDrawAfterRender(uint64_t seed, bool julia) {
+  fw::Random r(seed);
+  for (int n = 0; n < (julia ? 17 : 16); ++n) r.InRange(0, 15);
+  return r.InRange(0, 1 << 30);
 }
 
-// Renders with the literal loops and with the engine on each path from the
-// same generator state and compares everything the render leaves behind.
+// Renders with the literal loops and with the engine on each path, alone
+// and with helpers, from the same generator state and compares everything
+// the render leaves behind.
 void ExpectSameAsLiteral(const Command& c, const View& v) {
   const uint64_t seed = c.julia ? SeedForJuliaPick(v.juliaPick) : 1234;
   auto prepare = [&](TestWindow& w) {
@@ -76,54 +78,50 @@ void ExpectSameAsLiteral(const Command& c, const View& v) {
   prepare(slow);
   c.literal(slow);
 
-  auto& engine = render::Engine::Shared();
-  std::vector<render::Path> paths = {render::Path::Scalar};
-  if (render::Engine::VectorAvailable()) paths.push_back(render::Path::Vector);
-  for (render::Path path : paths) {
-    SCOPED_TRACE(path == render::Path::Scalar ? "scalar path" : "vector path");
-    engine.SetPath(path);
-    TestWindow fast;
-    prepare(fast);
-    (fast.*c.fast)(nullptr);
-    engine.SetPath(render::Path::Auto);
-
-    const uint32_t* a = fast.CVBackdrop->Data();
-    const uint32_t* b = slow.CVBackdrop->Data();
-    const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
-    EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
-    EXPECT_TRUE(SameDouble(fast.ma, slow.ma)) << fast.ma << " vs " << slow.ma;
-    EXPECT_TRUE(SameDouble(fast.mb, slow.mb)) << fast.mb << " vs " << slow.mb;
-    EXPECT_EQ(fast.CVBackdrop->Graphics().DrawingColor(), slow.CVBackdrop->Graphics().DrawingColor());
-    EXPECT_EQ(fast.canvas.refreshes, slow.canvas.refreshes);
-    EXPECT_EQ(fast.canvas.lastErase, slow.canvas.lastErase);
-    // The generator advanced alike (one Julia pick and 16 palette draws).
-    EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), [&] {
-      fw::Random r(seed);
-      for (int n = 0; n < (c.julia ? 17 : 16); ++n) r.InRange(0, 15);
-      return r.InRange(0, 1 << 30);
-    }());
+  EngineDefaults defaults;
+  for (int threads : {1, 3}) {
+    for (render::Path path : EnginePaths()) {
+      SCOPED_TRACE(testing::Message() << (path == render::Path::Scalar ? "scalar " : "vector ") << threads);
+      render::Engine::Shared().SetThreads(threads);
+      render::Engine::Shared().SetPath(path);
+      TestWindow fast;
+      prepare(fast);
+      (fast.*c.fast)(nullptr);
+      const uint32_t* a = fast.CVBackdrop->Data();
+      const uint32_t* b = slow.CVBackdrop->Data();
+      const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
+      EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
+      EXPECT_EQ(std::bit_cast<uint64_t>(fast.ma), std::bit_cast<uint64_t>(slow.ma)) << fast.ma << " vs " << slow.ma;
+      EXPECT_EQ(std::bit_cast<uint64_t>(fast.mb), std::bit_cast<uint64_t>(slow.mb)) << fast.mb << " vs " << slow.mb;
+      EXPECT_EQ(fast.CVBackdrop->Graphics().DrawingColor(), slow.CVBackdrop->Graphics().DrawingColor());
+      EXPECT_TRUE(fast.canvas.refreshes == slow.canvas.refreshes && fast.canvas.lastErase == slow.canvas.lastErase);
+      EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), NextDrawAfterRender(seed, c.julia));
+    }
   }
 }
 
 // Views of the Mandelbrot-type frame: defaults, odd limits and grids, grids
 // larger than the picture, deep views at mn 1000 where most points cycle,
-// and values outside the panel's ranges up to the largest Int64 limit.
+// a point whose measure is exactly the bound, and values outside the
+// panel's ranges up to the largest Int64 limit.
 const View kMandelbrotViews[] = {
     {100, 4.0, 500, 0, 0, false},  {11, 4.0, 500, 2, 0, false},   {0, 4.0, 500, 1, 0, false},
     {50, 4.0, 251, 3, 0, false},   {40, 4.0, 1001, 4, 0, false},  {30, 3.0, 2000, 0, 0, false},
     {20, 4.0, 0, 0, 0, false},     {20, 4.0, -5, 0, 0, false},    {-3, 4.0, 500, 0, 0, false},
     {25, 0.0, 500, 2, 0, false},   {101, 4.0, 250, 1, 0, false},  {1000, 0.3, 120, 0, 0, false},
-    {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},  {1000, 4.0, 500, 4, 0, true},
-    {999, 0.3, 251, 2, 0, true},
+    {0, 6.0, 6, 0, 0, false},      {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},
+    {1000, 4.0, 500, 4, 0, true},  {999, 0.3, 251, 2, 0, true},
     // The largest limits, on grids whose every point escapes at step 0.
     {INT64_MAX, 40.0, 3, 0, 0, false},  {INT64_MAX - 1, 40.0, 1, 1, 0, false},
 };
 
-// Views of the Julia frame (mpixcel is the grid's half-width N).
+// Views of the Julia frame (mpixcel is the grid's half-width N; with an
+// odd N two indices land on column 0 and on row 0).
 const View kJuliaViews[] = {
-    {11, 0, 251, 1, 3, false}, {10, 0, 2000, 0, 9, false}, {5, 0, 0, 0, 4, false},
-    {5, 0, -3, 0, 1, false},   {-1, 0, 500, 0, 2, false},  {25, 0, 7, 2, 6, false},
-    {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true}, {333, 0, 301, 4, 8, true},
+    {11, 0, 251, 1, 3, false},  {10, 0, 2000, 0, 9, false},  {5, 0, 0, 0, 4, false},
+    {5, 0, -3, 0, 1, false},    {-1, 0, 500, 0, 2, false},   {25, 0, 7, 2, 6, false},
+    {30, 0, 1, 0, 7, false},    {1000, 0, 400, 3, 5, true},  {1000, 0, 500, 0, 0, true},
+    {333, 0, 301, 4, 8, true},
 };
 
 // Every Mandelbrot-type command on every view of its frame; both Julia
@@ -156,96 +154,45 @@ INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), []
 
 TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(std::bit_cast<uint64_t>(render::JuliaConstantAt(k).re), std::bit_cast<uint64_t>(oracle::kJuliaRe[k])) << k;
-    EXPECT_EQ(std::bit_cast<uint64_t>(render::JuliaConstantAt(k).im), std::bit_cast<uint64_t>(oracle::kJuliaIm[k])) << k;
+    const render::JuliaConstant& c = render::JuliaConstantAt(k);
+    EXPECT_EQ(std::bit_cast<uint64_t>(c.re), std::bit_cast<uint64_t>(oracle::kJuliaRe[k])) << k;
+    EXPECT_EQ(std::bit_cast<uint64_t>(c.im), std::bit_cast<uint64_t>(oracle::kJuliaIm[k])) << k;
   }
 }
 
-// --- Figures of single commands, worked out by hand -------------------------
-
-struct Rendered {
-  TestWindow w;
-  Palette palette{};
-  uint32_t At(int x, int y) const { return w.CVBackdrop->Data()[y * 500 + x]; }
-  uint32_t P(int n) const { return palette[static_cast<size_t>(n)].value; }
-};
-
-// Renders with the given command from a known generator state and records
-// the palette that render drew.
-void Render(Rendered& r, Action action, bool julia, uint64_t seed) {
-  fw::System::Random().Seed(seed);
-  if (julia) fw::System::Random().InRange(0, 9);
-  for (auto& entry : r.palette) entry = r.w.ColorSetChange(r.w.selectColorSet);
-  fw::System::Random().Seed(seed);
-  (r.w.*action)(nullptr);
-}
-
-constexpr uint32_t kClear = 0xFF000000u;
-constexpr uint32_t kBlack = 0x00000000u;
-
-TEST(Quorix3Figures, SkewedMeasureBreaksTheMirrorSymmetry) {
-  Rendered r;
-  Render(r, &MWModel::QuorixPB3_Action, false, 21);
-  EXPECT_EQ(r.At(400, 400), kClear);  // 1.44 + 1.44 + 1.44 > 4 at step 0
-  EXPECT_EQ(r.At(400, 100), r.P(1));  // 1.44 + 1.44 - 1.44: escapes at step 1
-  EXPECT_EQ(r.At(0, 499), r.P(1));    // 3.984064 at step 0 is not above 4
-  EXPECT_EQ(r.At(0, 0), kClear);
-  EXPECT_EQ(r.At(250, 250), kBlack);
-  EXPECT_EQ(r.w.ma, 2.0);
-  EXPECT_EQ(r.w.mb, 2.0);
-}
-
-TEST(Quorix4Figures, SignColorsBoundTenAndMaMbUntouched) {
-  Rendered r;
-  r.w.mn = 11;
-  Render(r, &MWModel::QuorixPB4_Action, false, 22);
-  EXPECT_EQ(r.At(0, 0), r.P(1));      // escapes at step 1 with z = -2 + 6i
-  EXPECT_EQ(r.At(100, 100), r.P(0));  // z = -2.5824 - 5.232i: both below 0
-  EXPECT_EQ(r.At(100, 400), r.P(1));  // z = -2.5824 + 5.232i
-  EXPECT_EQ(r.At(250, 250), r.P(8));  // never escapes, odd limit
-  EXPECT_EQ(r.w.ma, -1.0);
-  EXPECT_EQ(r.w.mb, 1.0);
-
-  // mw 6, mpixcel 6: grid point (4, 6) is c = 1 + 3i, whose measure at
-  // step 0 is exactly 10.0: not escaped, on either path.
-  for (render::Path path : {render::Path::Scalar, render::Path::Vector}) {
-    render::Engine::Shared().SetPath(path);
-    Rendered e;
-    e.w.mw = 6.0;
-    e.w.mpixcel = 6;
-    e.w.mn = 0;
-    Render(e, &MWModel::QuorixPB4_Action, false, 24);
-    EXPECT_EQ(e.At(4, 6), kBlack);
-    EXPECT_EQ(e.At(0, 0), e.P(0));  // c = -3 - 3i: measure 18 escapes at once
+// Grids far larger than the picture, which the loops cannot compare:
+// they compute only the picture, without overflow on the way, and leave
+// the last point in ma, mb as the loops compute it.
+TEST(RenderFrames, HugeGridsComputeOnlyThePicture) {
+  for (const int64_t mpixcel : {INT64_MAX, (int64_t{1} << 53) + 1, int64_t{1} << 40}) {
+    TestWindow w;
+    w.mpixcel = mpixcel;
+    w.mn = 20;
+    EXPECT_NO_THROW(w.QuorixPB0_Action(nullptr)) << mpixcel;
+    EXPECT_TRUE(w.ma == 2.0 && w.mb == 2.0) << mpixcel;
+    EXPECT_NO_THROW(w.QuorixPB5_Action(nullptr)) << mpixcel;
+    EXPECT_EQ(w.canvas.refreshes, 2);
   }
-  render::Engine::Shared().SetPath(render::Path::Auto);
 }
 
-TEST(Julia1Figures, SixteenBandsWhereJulia0HasEight) {
-  const uint64_t seed = SeedForJuliaPick(2);
-  Rendered j0, j1;
-  Render(j0, &MWModel::QuorixPB5_Action, true, seed);
-  Render(j1, &MWModel::QuorixPB6_Action, true, seed);
-  EXPECT_EQ(j0.At(250, 250), j0.P(1));  // escapes at step 9
-  EXPECT_EQ(j1.At(250, 250), j1.P(9));
-  EXPECT_EQ(j0.At(250, 0), j0.P(5));  // escapes at step 13
-  EXPECT_EQ(j1.At(250, 0), j1.P(13));
-}
-
-TEST(CommandFigures, NilBackdropRaisesAfterThePaletteDraw) {
+// A missing picture fails after the palette draws (and the Julia pick),
+// before anything is shown; a missing canvas fails at the show step,
+// after drawing.
+TEST(RenderFailures, NilBackdropOrCanvasRaises) {
   for (const Command& c : kCommands) {
     SCOPED_TRACE(c.name);
     TestWindow w;
     w.CVBackdrop.reset();
     fw::System::Random().Seed(5);
     EXPECT_THROW((w.*c.fast)(nullptr), fw::NilObjectException);
-    // 16 palette draws (and the Julia pick) were made before the failure.
-    fw::Random r(5);
-    for (int n = 0; n < (c.julia ? 17 : 16); ++n) r.InRange(0, 15);
-    EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), r.InRange(0, 1 << 30));
-    EXPECT_EQ(w.canvas.refreshes, 0);
-    EXPECT_EQ(w.ma, -1.0);
+    EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), NextDrawAfterRender(5, c.julia));
+    EXPECT_TRUE(w.canvas.refreshes == 0 && w.ma == -1.0);
   }
+  TestWindow w;
+  w.hasCanvas = false;
+  EXPECT_THROW(w.QuorixPB0_Action(nullptr), fw::NilObjectException);
+  EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(250, 250), fw::Color(0x00000000u));
+  EXPECT_EQ(w.ma, 2.0);
 }
 
 }  // namespace

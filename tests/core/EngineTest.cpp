@@ -3,7 +3,6 @@
 // result, the largest limits, nested renders and any number of threads.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstdint>
@@ -14,26 +13,11 @@
 #include "framework/core/Random.h"
 #include "oracle/LiteralRender.h"
 #include "oracle/TestWindow.h"
-#include "render/Engine.h"
 
 namespace {
 
 using render::Engine;
 using render::Formula;
-using render::Path;
-
-std::vector<Path> Paths() {
-  std::vector<Path> paths = {Path::Scalar};
-  if (Engine::VectorAvailable()) paths.push_back(Path::Vector);
-  return paths;
-}
-
-struct PathGuard {
-  ~PathGuard() {
-    Engine::Shared().SetPath(Path::Auto);
-    Engine::Shared().SetThreads(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-  }
-};
 
 // Each path's update step against the literal step, bit for bit: another
 // grouping of the same polynomial differs in the last digits somewhere
@@ -54,9 +38,8 @@ TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
     SCOPED_TRACE(static_cast<int>(c.formula));
     double zr = -2.0, zi = -1.4;
     c.literal(zr, zi, 0.0, 0.0);
-    EXPECT_EQ(zr, c.zr);
-    EXPECT_EQ(zi, c.zi);
-    for (Path path : Paths()) {
+    EXPECT_TRUE(zr == c.zr && zi == c.zi);
+    for (render::Path path : EnginePaths()) {
       fw::Random r(99);
       int differing = 0;
       for (int n = 0; n < 3000; ++n) {
@@ -71,41 +54,7 @@ TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
         differing += std::bit_cast<uint64_t>(br) != std::bit_cast<uint64_t>(ar) ||
                      std::bit_cast<uint64_t>(bi) != std::bit_cast<uint64_t>(ai);
       }
-      EXPECT_EQ(differing, 0) << (path == Path::Scalar ? "scalar path" : "vector path");
-    }
-  }
-}
-
-// Interior points repeat exactly after a while: the engine stops them early
-// and still gives the literal loops' picture. Near the centre of the main
-// cardioid z settles within a few hundred steps; at mw 0 every point is
-// c = 0 and z stays 0, which the first pass must see at once.
-TEST(EngineCycles, InteriorStopsEarlyWithTheLiteralResult) {
-  PathGuard guard;
-  struct Case {
-    double mw;
-    uint64_t maxStepsPerPoint;  // without the cycle test each takes 1002
-  };
-  for (const Case& c : {Case{0.3, 1002 / 4}, Case{0.0, 16}}) {
-    for (Path path : Paths()) {
-      SCOPED_TRACE(testing::Message() << "mw " << c.mw << " path " << static_cast<int>(path));
-      Engine::Shared().SetPath(path);
-      TestWindow fast, slow;
-      for (TestWindow* w : {&fast, &slow}) {
-        w->mn = 1001;  // odd: a point that never escapes ends with palette(7)
-        w->mw = c.mw;  // |c| < 1/4: all inside the main cardioid
-        w->mpixcel = 100;
-      }
-      fw::System::Random().Seed(3);
-      fast.QuorixPB0_Action(nullptr);
-      const uint64_t steps = Engine::Shared().LastSteps();
-      fw::System::Random().Seed(3);
-      oracle::Quorix0(slow);
-      EXPECT_EQ(std::memcmp(fast.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
-      // All 101 x 101 grid points lie in the picture.
-      EXPECT_GT(steps, 0u);
-      EXPECT_LE(steps, 101u * 101u * c.maxStepsPerPoint);
-      EXPECT_NE(fast.CVBackdrop->Data()[250 * 500 + 50], 0xFF000000u);
+      EXPECT_EQ(differing, 0) << (path == render::Path::Scalar ? "scalar path" : "vector path");
     }
   }
 }
@@ -133,6 +82,16 @@ render::Job SquareJob(const std::vector<double>& columns, const std::vector<doub
   return job;
 }
 
+// The step at which z^2 + c escapes beyond the bound, leaving the escaping
+// z; -1 when it does not within mn + 1 and cap steps.
+int64_t EscapeStep(double& zr, double& zi, double cr, double ci, double bound, int64_t mn, int64_t cap) {
+  for (int64_t k = 0; k <= mn && k < cap; ++k) {
+    oracle::Step2(zr, zi, cr, ci);
+    if ((zr * zr) + (zi * zi) > bound) return k;
+  }
+  return -1;
+}
+
 // The picture a job must give, each point stepped as the loops write it;
 // a point still inside after cap steps must be in an exact cycle. Unused
 // pixels keep `untouched`.
@@ -147,46 +106,58 @@ std::vector<uint32_t> Expected(const render::Job& job, int64_t cap, uint32_t unt
       const double gx = job.columns[static_cast<size_t>(x)], gy = job.rows[static_cast<size_t>(y)];
       double zr = job.gridIsStart ? gx : 0.0, zi = job.gridIsStart ? gy : 0.0;
       const double cr = job.gridIsStart ? job.cr : gx, ci = job.gridIsStart ? job.ci : gy;
-      uint32_t color = TestStep(job.mn, job.palette).value;
-      for (int64_t k = 0; k <= job.mn && k < cap; ++k) {
-        oracle::Step2(zr, zi, cr, ci);
-        if ((zr * zr) + (zi * zi) > job.rule.bound) {
-          color = TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value;
-          break;
-        }
-      }
-      out.push_back(color);
+      const int64_t k = EscapeStep(zr, zi, cr, ci, job.rule.bound, job.mn, cap);
+      out.push_back(k < 0 ? TestStep(job.mn, job.palette).value : TestEscape(k, 0.0 > zr, 0.0 > zi, job.palette).value);
     }
   }
   return out;
 }
 
-// The largest limits: points that escape at once, points that escape after
-// thousands of steps (beyond the tabulated colors) and points in exact
-// cycles, in both frames, on every path and thread count.
-TEST(EngineLimits, LargestLimitsGiveTheStepByStepResult) {
-  PathGuard guard;
-  // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; c just
-  // above 1/4 escapes after about 10^4 steps, more of them than there are
-  // lanes, so that lanes take points late.
-  std::vector<double> cs = {-2.0, -1.0, 0.0, 3.0, -0.5};
+// Renders the job on every path with each number of threads.
+void ExpectRendersAs(const render::Job& job, const std::vector<uint32_t>& expected, std::initializer_list<int> threads,
+                     uint32_t untouched = 0) {
+  for (int t : threads) {
+    for (render::Path path : EnginePaths()) {
+      Engine::Shared().SetThreads(t);
+      Engine::Shared().SetPath(path);
+      std::vector<uint32_t> picture(expected.size(), untouched);
+      Engine::Shared().Render(job, picture.data());
+      EXPECT_EQ(picture, expected) << job.width << "x" << job.height << " mn " << job.mn
+                                   << (job.gridIsStart ? " julia " : " ") << t << " threads path "
+                                   << static_cast<int>(path);
+    }
+  }
+}
+
+// The largest limits and limits at the very step a point escapes: points
+// that escape at once, after thousands of steps (beyond the tabulated
+// colors) or just at or after the limit, points in exact cycles after a
+// long way in, and near-cycles, where zr comes back but zi does not.
+TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
+  EngineDefaults defaults;
+  // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; -0.74 and
+  // 0.24 settle slowly onto a point, -1.3 onto four; c just above 1/4
+  // escapes after 30 to 10^4 steps, more of them than there are lanes.
+  std::vector<double> cs = {-2.0, -1.0, 0.0, 3.0, -0.5, -0.74, 0.24, -1.3, 0.26, 0.2501, 0.25001, 0.250001};
   for (int n = 0; n < 40; ++n) cs.push_back(0.2500001 + n * 1e-8);
   // With c = 0: z0 = 0.5 squares down to 0, +-1 go to 1, 1.0001 and 2 escape.
   const std::vector<double> z0s = {0.0, 0.5, 1.0, -1.0, 1.0001, 2.0, -1.5};
-  for (int64_t mn : {INT64_MAX, INT64_MAX - 1, INT64_MAX - 64}) {
-    for (bool julia : {false, true}) {
-      const render::Job job = julia ? SquareJob(z0s, {0.0}, true, 2.0, mn) : SquareJob(cs, {0.0}, false, 4.0, mn);
-      const std::vector<uint32_t> expected = Expected(job, 1 << 20);
-      for (int threads : {1, 4}) {
-        for (Path path : Paths()) {
-          Engine::Shared().SetThreads(threads);
-          Engine::Shared().SetPath(path);
-          std::vector<uint32_t> picture(expected.size(), 0);
-          Engine::Shared().Render(job, picture.data());
-          EXPECT_EQ(picture, expected) << "mn " << mn << (julia ? " julia " : " ") << threads << " threads";
-        }
-      }
-    }
+  std::vector<int64_t> mns = {INT64_MAX, INT64_MAX - 1, INT64_MAX - 64};
+  for (size_t n = 8; n < 13; ++n) {
+    double zr = 0.0, zi = 0.0;
+    const int64_t k = EscapeStep(zr, zi, cs[n], 0.0, 4.0, INT64_MAX, 1 << 20);
+    mns.insert(mns.end(), {k - 1, k, k + 1});
+  }
+  for (int64_t mn : mns) {
+    for (const render::Job& job : {SquareJob(cs, {0.0}, false, 4.0, mn), SquareJob(z0s, {0.0}, true, 2.0, mn)})
+      ExpectRendersAs(job, Expected(job, 1 << 20), {1, 4});
+  }
+  // Alone, a point goes to the lanes at once. From 0, c = 0.5625 + 0.9375i
+  // has zr = 0 again after two steps and escapes on the third; c = 0.5 +
+  // 0.5i has zr = 0.5 after one step and after two, and escapes later.
+  for (const auto& [cr, ci] : {std::pair{0.5625, 0.9375}, std::pair{0.5, 0.5}}) {
+    const render::Job job = SquareJob({cr}, {ci}, false, 4.0, INT64_MAX);
+    ExpectRendersAs(job, Expected(job, 1 << 20), {1});
   }
 }
 
@@ -218,7 +189,7 @@ render::Job LateJob(std::vector<uint32_t>& expected) {
 // still have points of the first render. The hook runs only once the
 // caller waits for a worker, so render until it has.
 TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
-  PathGuard guard;
+  EngineDefaults defaults;
   Engine::Shared().SetThreads(4);
   std::vector<uint32_t> expectedOuter;
   const render::Job outer = LateJob(expectedOuter);
@@ -229,7 +200,7 @@ TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
   oracle::Quorix0(slow);
 
   unheld = std::this_thread::get_id();
-  for (Path path : Paths()) {
+  for (render::Path path : EnginePaths()) {
     Engine::Shared().SetPath(path);
     bool nested = false;
     for (int attempt = 0; attempt < 100000 && !nested; ++attempt) {
@@ -259,7 +230,7 @@ TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
 // that thread, and both pictures come out right. Every thread of the first
 // render that reaches a late point waits until the second is done.
 TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
-  PathGuard guard;
+  EngineDefaults defaults;
   Engine::Shared().SetThreads(4);
   std::vector<uint32_t> expectedFirst, expectedSecond;
   const render::Job first = LateJob(expectedFirst);
@@ -270,7 +241,7 @@ TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
   second.width = 256;
   expectedSecond = Expected(second, 20001);
   unheld = std::thread::id();
-  for (Path path : Paths()) {
+  for (render::Path path : EnginePaths()) {
     Engine::Shared().SetPath(path);
     held = false;
     released = false;
@@ -292,37 +263,26 @@ TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
 
 // Grids of every awkward size: one point, fewer points than one group of
 // lanes, a row shorter than a group, unused columns and rows between used
-// ones, limits from 0 up; the work is shared out in batches of changing
-// size, which must cover every point exactly once whatever the number of
-// threads.
+// ones and at the edges, limits from 0 up; the work is shared out in
+// batches of changing size, which must cover every point exactly once
+// whatever the number of threads. Each render follows one with more used
+// rows, whose leftovers must not show in the unused ones.
 TEST(EngineThreads, EveryGridSizeGivesTheStepByStepResult) {
-  PathGuard guard;
-  struct Size {
-    int width, height;
-  };
+  EngineDefaults defaults;
   constexpr uint32_t kUntouched = 0x12345678u;
-  for (const Size size : {Size{1, 1}, Size{5, 1}, Size{1, 7}, Size{13, 3}, Size{31, 17}, Size{200, 90}}) {
+  for (const auto& [width, height] : {std::pair{1, 1}, {5, 1}, {1, 7}, {13, 3}, {31, 17}, {200, 90}}) {
     std::vector<double> columns, rows;
-    for (int x = 0; x < size.width; ++x) columns.push_back(-2.0 + 2.6 * x / size.width);
-    for (int y = 0; y < size.height; ++y) rows.push_back(-1.3 + 2.6 * y / size.height);
+    for (int x = 0; x < width; ++x) columns.push_back(-2.0 + 2.6 * x / width);
+    for (int y = 0; y < height; ++y) rows.push_back(-1.3 + 2.6 * y / height);
     for (int64_t mn : {int64_t{0}, int64_t{1}, int64_t{50}, int64_t{700}}) {
       for (bool julia : {false, true}) {
         render::Job job = SquareJob(columns, rows, julia, 4.0, mn);
         job.cr = -0.75;
         job.ci = 0.11;
-        for (int x = 4; x < size.width; x += 7) job.columnUsed[static_cast<size_t>(x)] = 0;
-        for (int y = 3; y < size.height; y += 5) job.rowUsed[static_cast<size_t>(y)] = 0;
-        const std::vector<uint32_t> expected = Expected(job, INT64_MAX, kUntouched);
-        for (int threads : {1, 2, 8}) {
-          for (Path path : Paths()) {
-            Engine::Shared().SetThreads(threads);
-            Engine::Shared().SetPath(path);
-            std::vector<uint32_t> picture(expected.size(), kUntouched);
-            Engine::Shared().Render(job, picture.data());
-            EXPECT_EQ(picture, expected) << size.width << "x" << size.height << " mn " << mn
-                                         << (julia ? " julia " : " ") << threads << " threads";
-          }
-        }
+        for (int x = 4; x < width; x += 7) job.columnUsed[static_cast<size_t>(x)] = 0;
+        for (int y = 3; y < height; y += 5) job.rowUsed[static_cast<size_t>(y)] = 0;
+        if (julia && height > 1) job.rowUsed.back() = job.columnUsed.front() = 0;
+        ExpectRendersAs(job, Expected(job, INT64_MAX, kUntouched), {1, 2, 8}, kUntouched);
       }
     }
   }

@@ -37,11 +37,16 @@ void ShowPicture(MWModel& w) {
   fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
 }
 
-Color Bands(int64_t k, int64_t bands, const Palette16& p) {
-  return k % bands == 0 ? kTransparentBlack : p[static_cast<size_t>(k % bands)];
+// Escape colors in bands of palette entries, remainder 0 fully transparent;
+// step colors opaque black on even steps, a palette entry on odd ones.
+auto Banded(int64_t bands) {
+  return [bands](int64_t k, double, double, const Palette16& p) {
+    return k % bands == 0 ? kTransparentBlack : p[static_cast<size_t>(k % bands)];
+  };
 }
-
-Color Parity(int64_t k, const Palette16& p, int entry) { return k % 2 == 0 ? kOpaqueBlack : p[entry]; }
+auto Odd(int entry) {
+  return [entry](int64_t k, const Palette16& p) { return k % 2 == 0 ? kOpaqueBlack : p[entry]; };
+}
 
 // The Mandelbrot-type loops as written: c in ma, mb (or in locals when
 // pointInWindow is false), every property read at its use. update(zr, zi,
@@ -127,152 +132,11 @@ void Step5(double& zr, double& zi, double a, double b) {
   zi = nzi;
 }
 
-void Quorix0(MWModel& w) {
-  std::array<Color, 16> palette;
-  for (int n = 0; n <= 15; ++n) palette[n] = w.ColorSetChange(w.selectColorSet);
+namespace {
 
-  fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics().SetDrawingColor(kTransparentBlack);
-  fw::Deref(w.CVBackdrop, "CVBackdrop")
-      .Graphics()
-      .ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()),
-                 static_cast<double>(w.CVBackdrop->Height()));
-
-  const int64_t ox = 0;
-  const int64_t oy = static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0);
-  for (int64_t i = 0; i <= w.mpixcel; ++i) {
-    w.ma = ((static_cast<double>(i) * w.mw) / static_cast<double>(w.mpixcel)) - (w.mw / 2.0);
-    for (int64_t j = 0; j <= w.mpixcel; ++j) {
-      w.mb = ((static_cast<double>(j) * w.mw) / static_cast<double>(w.mpixcel)) - (w.mw / 2.0);
-      double zr = 0.0, zi = 0.0;
-      for (int64_t k = 0; k <= w.mn; ++k) {
-        const double nzr = ((zr * zr) - (zi * zi)) + w.ma;
-        const double nzi = ((2.0 * zr) * zi) + w.mb;
-        zr = nzr;
-        zi = nzi;
-        if ((zr * zr) + (zi * zi) > 4.0) {
-          Color c;
-          switch (k % 7) {
-            case 0: c = kTransparentBlack; break;
-            default: c = palette[static_cast<size_t>(k % 7)]; break;
-          }
-          Write(w, i + ox, j + oy, c);
-          break;
-        }
-        Write(w, i + ox, j + oy, k % 2 == 0 ? kOpaqueBlack : palette[7]);
-        fw::RuntimeBackgroundTask();
-      }
-      fw::RuntimeBackgroundTask();
-    }
-    fw::RuntimeBackgroundTask();
-  }
-  fw::Deref(w.QuorixCV(), "QuorixCV").SetBackdrop(w.CVBackdrop);
-  fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
-}
-
-void Julia0(MWModel& w) {
-  const std::array<double, 10>& re = kJuliaRe;
-  const std::array<double, 10>& im = kJuliaIm;
-  const int64_t pick = fw::System::Random().InRange(0, 9);
-  const double cr = re[static_cast<size_t>(pick)], ci = im[static_cast<size_t>(pick)];
-
-  std::array<Color, 16> palette;
-  for (int n = 0; n <= 15; ++n) palette[n] = w.ColorSetChange(w.selectColorSet);
-
-  fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics().SetDrawingColor(kTransparentBlack);
-  fw::Deref(w.CVBackdrop, "CVBackdrop")
-      .Graphics()
-      .ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()),
-                 static_cast<double>(w.CVBackdrop->Height()));
-
-  const int64_t N = w.mpixcel;
-  const double L = -2.0, T = 2.0;
-  for (int64_t i = -N; i <= N; ++i) {
-    const double x = (static_cast<double>(2 * i) / static_cast<double>(N)) + (2.0 + L);
-    for (int64_t j = -N; j <= N; ++j) {
-      const double y = (static_cast<double>(2 * j) / static_cast<double>(N)) + (2.0 - T);
-      const int64_t X = static_cast<int64_t>(static_cast<double>(N) / 2.0 + static_cast<double>(i));
-      const int64_t Y = static_cast<int64_t>(static_cast<double>(N) / 2.0 - static_cast<double>(j));
-      double zr = x, zi = y;
-      for (int64_t n = 0; n <= w.mn; ++n) {
-        const double nzr = ((zr * zr) - (zi * zi)) + cr;
-        const double nzi = ((2.0 * zr) * zi) + ci;
-        zr = nzr;
-        zi = nzi;
-        const double m = (zr * zr) + (zi * zi);
-        if (m > 2.0) {
-          Write(w, X, Y, n % 8 == 0 ? kTransparentBlack : palette[static_cast<size_t>(n % 8)]);
-          break;
-        }
-        Write(w, X, Y, n % 2 == 0 ? kOpaqueBlack : palette[0]);
-        fw::RuntimeBackgroundTask();
-      }
-      fw::RuntimeBackgroundTask();
-    }
-    fw::RuntimeBackgroundTask();
-  }
-  fw::Deref(w.QuorixCV(), "QuorixCV").SetBackdrop(w.CVBackdrop);
-  fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
-}
-
-void Quorix1(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step2, Beyond4,
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 15, p); },
-      [](int64_t, const Palette16&) { return kOpaqueBlack; });
-}
-
-void Quorix2(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step2, Beyond4,
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 15, p); },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 8); });
-}
-
-void Quorix3(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step2,
-      [](double zr, double zi) {
-        const double s = (zr * zr) + (zi * zi);
-        return s + (zr * zi) > 4.0;
-      },
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 7, p); },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 7); });
-}
-
-void Quorix4(MWModel& w) {
-  MandelbrotLoops(
-      w, false, false, Step2, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
-      [](int64_t, double zr, double zi, const Palette16& p) {
-        if (0.0 > zr) {
-          if (0.0 > zi) return p[0];
-        }
-        return p[1];
-      },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 8); });
-}
-
-void Quorix7(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step3, Beyond4,
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 7, p); },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 7); });
-}
-
-void Quorix8(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step4, Beyond4,
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 7, p); },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 8); });
-}
-
-void Quorix9(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step5, Beyond4,
-      [](int64_t k, double, double, const Palette16& p) { return Bands(k, 7, p); },
-      [](int64_t k, const Palette16& p) { return Parity(k, p, 8); });
-}
-
-void Julia1(MWModel& w) {
+// The Julia loops as written: z starts at the grid point, c is the table's
+// constant number pick; escapes color by `bands`.
+void JuliaLoops(MWModel& w, int64_t bands) {
   const std::array<double, 10>& re = kJuliaRe;
   const std::array<double, 10>& im = kJuliaIm;
   const int64_t pick = fw::System::Random().InRange(0, 9);
@@ -293,10 +157,10 @@ void Julia1(MWModel& w) {
         Step2(zr, zi, cr, ci);
         const double m = (zr * zr) + (zi * zi);
         if (m > 2.0) {
-          Write(w, X, Y, Bands(n, 16, palette));
+          Write(w, X, Y, Banded(bands)(n, zr, zi, palette));
           break;
         }
-        Write(w, X, Y, Parity(n, palette, 0));
+        Write(w, X, Y, Odd(0)(n, palette));
         fw::RuntimeBackgroundTask();
       }
       fw::RuntimeBackgroundTask();
@@ -305,5 +169,38 @@ void Julia1(MWModel& w) {
   }
   ShowPicture(w);
 }
+
+}  // namespace
+
+void Quorix0(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(7), Odd(7)); }
+void Quorix1(MWModel& w) {
+  MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(15), [](int64_t, const Palette16&) { return kOpaqueBlack; });
+}
+void Quorix2(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(15), Odd(8)); }
+void Quorix3(MWModel& w) {
+  MandelbrotLoops(
+      w, true, true, Step2,
+      [](double zr, double zi) {
+        const double s = (zr * zr) + (zi * zi);
+        return s + (zr * zi) > 4.0;
+      },
+      Banded(7), Odd(7));
+}
+void Quorix4(MWModel& w) {
+  MandelbrotLoops(
+      w, false, false, Step2, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
+      [](int64_t, double zr, double zi, const Palette16& p) {
+        if (0.0 > zr) {
+          if (0.0 > zi) return p[0];
+        }
+        return p[1];
+      },
+      Odd(8));
+}
+void Julia0(MWModel& w) { JuliaLoops(w, 8); }
+void Julia1(MWModel& w) { JuliaLoops(w, 16); }
+void Quorix7(MWModel& w) { MandelbrotLoops(w, true, true, Step3, Beyond4, Banded(7), Odd(7)); }
+void Quorix8(MWModel& w) { MandelbrotLoops(w, true, true, Step4, Beyond4, Banded(7), Odd(8)); }
+void Quorix9(MWModel& w) { MandelbrotLoops(w, true, true, Step5, Beyond4, Banded(7), Odd(8)); }
 
 }  // namespace oracle

@@ -1,8 +1,12 @@
 #pragma once
+#include <algorithm>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "framework/core/Controls.h"
 #include "framework/core/Random.h"
+#include "render/Engine.h"
 #include "render/MWModel.h"
 
 // A canvas that only records what it was asked.
@@ -47,3 +51,18 @@ inline uint64_t SeedForJuliaPick(int64_t pick) {
     if (r.InRange(0, 9) == pick) return seed;
   }
 }
+
+// The engine's paths on this machine.
+inline std::vector<render::Path> EnginePaths() {
+  std::vector<render::Path> paths = {render::Path::Scalar};
+  if (render::Engine::VectorAvailable()) paths.push_back(render::Path::Vector);
+  return paths;
+}
+
+// Gives the shared engine back its own path and thread count on leaving.
+struct EngineDefaults {
+  ~EngineDefaults() {
+    render::Engine::Shared().SetPath(render::Path::Auto);
+    render::Engine::Shared().SetThreads(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+  }
+};
