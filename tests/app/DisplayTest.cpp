@@ -1,5 +1,5 @@
-// What the screen shows of a picture: after every kind of change the canvas
-// shows the new pixels, exactly as Qt draws the picture's ARGB image.
+// What the screen shows of a picture: after every kind of change the canvas shows the new pixels, exactly as Qt draws
+// the picture's ARGB image.
 #include <QPainter>
 #include <functional>
 #include <random>
@@ -28,36 +28,24 @@ QImage Argb(const fw::Picture& p) {
   return out;
 }
 
-// What the canvas shows, over its own background color.
-QImage Shown(fw::CanvasControl* canvas) {
-  return canvas->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+// The image drawn over an opaque background.
+QImage Over(QImage background, const QImage& image) {
+  QPainter(&background).drawImage(0, 0, image);
+  return background;
 }
 
-// The picture's ARGB image drawn over that color.
-QImage Expected(fw::CanvasControl* canvas, const fw::Picture& p) {
-  QImage out(static_cast<int>(p.Width()), static_cast<int>(p.Height()), QImage::Format_ARGB32_Premultiplied);
-  out.fill(canvas->palette().color(canvas->backgroundRole()));
-  QPainter(&out).drawImage(0, 0, Argb(p));
-  return out;
-}
-
-// Over an opaque background of noise, the display image of a 7-wide picture
-// (four pixels at a time and the rest one by one) looks as its ARGB image;
-// it is made again for a new picture in the same state, maybe at the same address.
+// Over an opaque background of noise, the display image of a 7-wide picture (four pixels at a time and the rest one by
+// one) looks as its ARGB image; it is made again for a new picture in the same state, maybe at the same address.
 TEST(DisplayImage, DrawsAsTheArgbImageForEveryTransparencyAndEveryPicture) {
-  const auto composite = [](const QImage& image) {
-    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    std::mt19937 random(5);
-    for (int y = 0; y < out.height(); ++y)
-      for (int x = 0; x < out.width(); ++x) out.setPixel(x, y, 0xFF000000u | random());
-    QPainter(&out).drawImage(0, 0, image);
-    return out;
-  };
+  QImage noise(7, 40, QImage::Format_ARGB32_Premultiplied);
+  std::mt19937 random(5);
+  for (int y = 0; y < noise.height(); ++y)
+    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, 0xFF000000u | random());
   fw::DisplayImage display;
   for (const uint32_t seed : {1u, 2u}) {
     auto p = std::make_shared<fw::Picture>(7, 40);
     FillWithEveryTransparency(*p, seed);
-    EXPECT_EQ(composite(display.Of(*p)), composite(Argb(*p))) << seed;
+    EXPECT_EQ(Over(noise, display.Of(*p)), Over(noise, Argb(*p))) << seed;
   }
 }
 
@@ -70,6 +58,7 @@ TEST(CanvasDisplay, EveryChangeOfThePictureIsShownOnTheNextPaint) {
   fw::Picture stamp(30, 20);
   FillWithEveryTransparency(stamp, 2);
   const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"Changed", [&] { FillWithEveryTransparency(p, 3); }},
       {"SetPixel", [&] { p.RGBSurface().SetPixel(250, 250, fw::Color(0x00ABCDEFu)); }},
       {"FillRect", [&] { g.SetDrawingColor(fw::Color(0x40123456u)); g.FillRect(10, 20, 100, 50); }},
       {"ClearRect", [&] { g.ClearRect(40, 30, 20, 20); }},
@@ -79,16 +68,18 @@ TEST(CanvasDisplay, EveryChangeOfThePictureIsShownOnTheNextPaint) {
       {"another render", [&] { fw::System::Random().Seed(4); w->QuorixPB5_Action(w->QuorixPB5()); }},
       {"outline after a render", [&] { g.SetDrawingColor(fw::Color(0x00FFFFFFu)); g.DrawRect(0, 0, 500, 500); }},
   };
-  FillWithEveryTransparency(p, 3);
   fw::CanvasControl* canvas = w->QuorixCV();
-  ASSERT_EQ(Shown(canvas), Expected(canvas, p));
+  QImage background(canvas->size(), QImage::Format_ARGB32_Premultiplied);
+  background.fill(canvas->palette().color(canvas->backgroundRole()));
+  // What the canvas shows, over its own background color.
+  auto shown = [&] { return canvas->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied); };
   for (const auto& [name, change] : changes) {
     SCOPED_TRACE(name);
-    const QImage before = Shown(canvas);
+    const QImage before = shown();
     change();
-    const QImage expected = Expected(canvas, p);
+    const QImage expected = Over(background, Argb(p));
     ASSERT_NE(before, expected);  // the change is visible at all
-    EXPECT_EQ(Shown(canvas), expected);
+    EXPECT_EQ(shown(), expected);
   }
   EXPECT_TRUE(capture.reports.empty());
   fw::SetBackgroundTaskHook({});

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -13,9 +14,8 @@
 
 namespace {
 
-// The start sequence as the framework sees it, once through: every step in
-// its place, the application complete when it is registered, and the
-// window made by the late start before the event loop runs.
+// The start sequence as the framework sees it, once through: every step in its place, the application complete when it
+// is registered, and the window made by the late start before the event loop runs.
 TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
   ReportCapture capture;
   std::vector<std::string> steps;
@@ -71,9 +71,8 @@ TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
   EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
 }
 
-// Qt's file dialog keeps its history, last folder and view in a settings file
-// of the user's. The real dialog, shown for PNG and cancelled, neither picks
-// up what such a file holds nor changes or adds any file.
+// Qt's file dialog keeps its history, last folder and view in a settings file of the user's. The real dialog, one
+// for saving, shown for PNG and cancelled, neither picks up what such a file holds nor changes or adds any file.
 TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QTemporaryDir config;
   const QString remembered = config.filePath(QStringLiteral("remembered"));
@@ -83,38 +82,33 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
   QFile file(config.filePath(QStringLiteral("QtProject.conf")));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size() && file.flush());
   file.close();
-  const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+  const auto restore = qScopeGuard([old = qgetenv("XDG_CONFIG_HOME")] {
+    old.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", old);
+  });
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
 
   fw::KeepNoSettings();
   if (!FileTypes1::Png()) FileTypes1::Initialize();
   AnswerScope realDialog{fw::SaveDialogAnswer()};
-  QFileDialog* shown = nullptr;
-  QTimer closer;  // cancels the dialog once it shows
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<QFileDialog*>(w);
-      if (dialog == nullptr || !dialog->isVisible()) continue;
-      shown = dialog;
-      closer.stop();
+  bool shown = false;
+  std::optional<std::string> chosen = "not shown";
+  QTimer::singleShot(0, [&] {  // shown from inside the event loop, as File > Save shows it
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      shown = true;
+      EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
       EXPECT_NE(dialog->directory().absolutePath(), remembered);
       EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);  // the dialog's own default, not the file's
       EXPECT_EQ(dialog->nameFilters(), QStringList{"image/png (*.png)"});
       EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
       dialog->reject();
-    }
-  });
-  closer.start(20);
-  // Shown from inside the event loop, as File > Save shows it.
-  std::optional<std::string> chosen = "not shown";
-  QTimer::singleShot(0, [&] {
+    });
     chosen = fw::GetSaveFolderItem("image/png", "名称未決定.png");
     QCoreApplication::exit(0);
   });
   QCoreApplication::exec();
-  if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
-  else qputenv("XDG_CONFIG_HOME", oldConfigHome);
-  EXPECT_TRUE(shown != nullptr && !chosen.has_value());
+  EXPECT_TRUE(shown && !chosen.has_value());
   EXPECT_EQ(QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == stored);
