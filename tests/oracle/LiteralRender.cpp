@@ -25,11 +25,9 @@ Palette16 DrawPalette(MWModel& w) {
 }
 
 void ClearPicture(MWModel& w) {
-  fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics().SetDrawingColor(kTransparentBlack);
-  fw::Deref(w.CVBackdrop, "CVBackdrop")
-      .Graphics()
-      .ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()),
-                 static_cast<double>(w.CVBackdrop->Height()));
+  fw::Graphics& g = fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics();
+  g.SetDrawingColor(kTransparentBlack);
+  g.ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()), static_cast<double>(w.CVBackdrop->Height()));
 }
 
 void ShowPicture(MWModel& w) {
@@ -57,8 +55,7 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
   const Palette16 palette = DrawPalette(w);
   ClearPicture(w);
   const int64_t ox = 0;
-  const int64_t oy =
-      verticalOffset ? static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0) : 0;
+  const int64_t oy = verticalOffset ? static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0) : 0;
   double cr = 0.0, ci = 0.0;
   for (int64_t i = 0; i <= w.mpixcel; ++i) {
     const double re = ((static_cast<double>(i) * w.mw) / static_cast<double>(w.mpixcel)) - (w.mw / 2.0);
@@ -84,6 +81,40 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
 }
 
 bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
+
+// The Julia loops as written: z starts at the grid point, c is the table's
+// constant number pick; escapes color by `bands`.
+void JuliaLoops(MWModel& w, int64_t bands) {
+  const int64_t pick = fw::System::Random().InRange(0, 9);
+  const double cr = kJuliaRe[static_cast<size_t>(pick)], ci = kJuliaIm[static_cast<size_t>(pick)];
+  const Palette16 palette = DrawPalette(w);
+  ClearPicture(w);
+
+  const int64_t N = w.mpixcel;
+  const double L = -2.0, T = 2.0;
+  for (int64_t i = -N; i <= N; ++i) {
+    const double x = (static_cast<double>(2 * i) / static_cast<double>(N)) + (2.0 + L);
+    for (int64_t j = -N; j <= N; ++j) {
+      const double y = (static_cast<double>(2 * j) / static_cast<double>(N)) + (2.0 - T);
+      const int64_t X = static_cast<int64_t>(static_cast<double>(N) / 2.0 + static_cast<double>(i));
+      const int64_t Y = static_cast<int64_t>(static_cast<double>(N) / 2.0 - static_cast<double>(j));
+      double zr = x, zi = y;
+      for (int64_t n = 0; n <= w.mn; ++n) {
+        Step2(zr, zi, cr, ci);
+        const double m = (zr * zr) + (zi * zi);
+        if (m > 2.0) {
+          Write(w, X, Y, Banded(bands)(n, zr, zi, palette));
+          break;
+        }
+        Write(w, X, Y, Odd(0)(n, palette));
+        fw::RuntimeBackgroundTask();
+      }
+      fw::RuntimeBackgroundTask();
+    }
+    fw::RuntimeBackgroundTask();
+  }
+  ShowPicture(w);
+}
 
 }  // namespace
 
@@ -131,46 +162,6 @@ void Step5(double& zr, double& zi, double a, double b) {
   zr = nzr;
   zi = nzi;
 }
-
-namespace {
-
-// The Julia loops as written: z starts at the grid point, c is the table's
-// constant number pick; escapes color by `bands`.
-void JuliaLoops(MWModel& w, int64_t bands) {
-  const std::array<double, 10>& re = kJuliaRe;
-  const std::array<double, 10>& im = kJuliaIm;
-  const int64_t pick = fw::System::Random().InRange(0, 9);
-  const double cr = re[static_cast<size_t>(pick)], ci = im[static_cast<size_t>(pick)];
-  const Palette16 palette = DrawPalette(w);
-  ClearPicture(w);
-
-  const int64_t N = w.mpixcel;
-  const double L = -2.0, T = 2.0;
-  for (int64_t i = -N; i <= N; ++i) {
-    const double x = (static_cast<double>(2 * i) / static_cast<double>(N)) + (2.0 + L);
-    for (int64_t j = -N; j <= N; ++j) {
-      const double y = (static_cast<double>(2 * j) / static_cast<double>(N)) + (2.0 - T);
-      const int64_t X = static_cast<int64_t>(static_cast<double>(N) / 2.0 + static_cast<double>(i));
-      const int64_t Y = static_cast<int64_t>(static_cast<double>(N) / 2.0 - static_cast<double>(j));
-      double zr = x, zi = y;
-      for (int64_t n = 0; n <= w.mn; ++n) {
-        Step2(zr, zi, cr, ci);
-        const double m = (zr * zr) + (zi * zi);
-        if (m > 2.0) {
-          Write(w, X, Y, Banded(bands)(n, zr, zi, palette));
-          break;
-        }
-        Write(w, X, Y, Odd(0)(n, palette));
-        fw::RuntimeBackgroundTask();
-      }
-      fw::RuntimeBackgroundTask();
-    }
-    fw::RuntimeBackgroundTask();
-  }
-  ShowPicture(w);
-}
-
-}  // namespace
 
 void Quorix0(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(7), Odd(7)); }
 void Quorix1(MWModel& w) {
