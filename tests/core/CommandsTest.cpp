@@ -86,8 +86,7 @@ void ExpectSameAsLiteral(const Command& c, const View& v) {
       TestWindow fast;
       prepare(fast);
       (fast.*c.fast)(nullptr);
-      const uint32_t* a = fast.CVBackdrop->Data();
-      const uint32_t* b = slow.CVBackdrop->Data();
+      const uint32_t *a = fast.CVBackdrop->Data(), *b = slow.CVBackdrop->Data();
       const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
       EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
       EXPECT_EQ(std::bit_cast<uint64_t>(fast.ma), std::bit_cast<uint64_t>(slow.ma)) << fast.ma << " vs " << slow.ma;
@@ -105,20 +104,17 @@ void ExpectSameAsLiteral(const Command& c, const View& v) {
 // imaginary axis (zr = 0, zi < 0), and values outside the panel's ranges up
 // to the largest Int64 limit, on grids whose every point escapes at step 0.
 const View kMandelbrotViews[] = {
-    {100, 4.0, 500, 0},   {11, 4.0, 500, 2},      {0, 4.0, 500, 1},        {50, 4.0, 251, 3},
-    {40, 4.0, 1001, 4},   {30, 3.0, 2000, 0},     {20, 4.0, 0, 0},         {20, 4.0, -5, 0},
-    {-3, 4.0, 500, 0},    {25, 0.0, 500, 2},      {101, 4.0, 250, 1},      {1000, 0.3, 120, 0},
-    {0, 6.0, 6, 0},       {0, 8.0, 2, 0},         {INT64_MAX, 40.0, 3, 0}, {INT64_MAX - 1, 40.0, 1, 1},
-    {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},  {1000, 4.0, 500, 4, 0, true},
-    {999, 0.3, 251, 2, 0, true},
+    {100, 4.0, 500, 0}, {11, 4.0, 500, 2}, {0, 4.0, 500, 1}, {50, 4.0, 251, 3}, {40, 4.0, 1001, 4}, {30, 3.0, 2000, 0},
+    {20, 4.0, 0, 0}, {20, 4.0, -5, 0}, {-3, 4.0, 500, 0}, {25, 0.0, 500, 2}, {101, 4.0, 250, 1}, {1000, 0.3, 120, 0},
+    {0, 6.0, 6, 0}, {0, 8.0, 2, 0}, {INT64_MAX, 40.0, 3, 0}, {INT64_MAX - 1, 40.0, 1, 1}, {1000, 1.7, 250, 1, 0, true},
+    {1000, 2.6, 300, 3, 0, true}, {1000, 4.0, 500, 4, 0, true}, {999, 0.3, 251, 2, 0, true},
 };
 
 // Views of the Julia frame (mpixcel is the grid's half-width N; with an
 // odd N two indices land on column 0 and on row 0).
 const View kJuliaViews[] = {
-    {11, 0, 251, 1, 3}, {10, 0, 2000, 0, 9}, {5, 0, 0, 0, 4},   {5, 0, -3, 0, 1},          {-1, 0, 500, 0, 2},
-    {25, 0, 7, 2, 6},   {30, 0, 1, 0, 7},    {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true},
-    {333, 0, 301, 4, 8, true},
+    {11, 0, 251, 1, 3}, {10, 0, 2000, 0, 9}, {5, 0, 0, 0, 4}, {5, 0, -3, 0, 1}, {-1, 0, 500, 0, 2}, {25, 0, 7, 2, 6},
+    {30, 0, 1, 0, 7}, {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true}, {333, 0, 301, 4, 8, true},
 };
 
 // Every Mandelbrot-type command on every view of its frame; both Julia

@@ -125,16 +125,14 @@ const std::array<double, 10> kJuliaIm = {-0.695, 0.11301, -0.67037, 0.58679, 0.7
 
 void Step2(double& zr, double& zi, double a, double b) {
   const double nzr = ((zr * zr) - (zi * zi)) + a;
-  const double nzi = ((2.0 * zr) * zi) + b;
+  zi = ((2.0 * zr) * zi) + b;
   zr = nzr;
-  zi = nzi;
 }
 
 void Step3(double& zr, double& zi, double a, double b) {
   const double nzr = ((((zr * zr) * zr) - ((zi * zi) * zr)) - (((2.0 * zr) * zi) * zi)) + a;
-  const double nzi = ((((zr * zr) * zi) - ((zi * zi) * zi)) + (((2.0 * zr) * zr) * zi)) + b;
+  zi = ((((zr * zr) * zi) - ((zi * zi) * zi)) + (((2.0 * zr) * zr) * zi)) + b;
   zr = nzr;
-  zi = nzi;
 }
 
 void Step4(double& zr, double& zi, double a, double b) {
@@ -145,9 +143,8 @@ void Step4(double& zr, double& zi, double a, double b) {
   const double t4 = (((4.0 * zr) * zr) * zr) * zi;
   const double t5 = ((zi * zi) * zi) * zr;
   const double t6 = (((3.0 * zr) * zi) * zi) * zi;
-  const double nzi = ((t4 - t5) - t6) + b;
+  zi = ((t4 - t5) - t6) + b;
   zr = nzr;
-  zi = nzi;
 }
 
 void Step5(double& zr, double& zi, double a, double b) {
@@ -158,9 +155,8 @@ void Step5(double& zr, double& zi, double a, double b) {
   const double t4 = ((((5.0 * zr) * zr) * zr) * zr) * zi;
   const double t5 = (((zi * zi) * zi) * zi) * zi;
   const double t6 = ((((10.0 * zr) * zr) * zi) * zi) * zi;
-  const double nzi = ((t4 + t5) - t6) + b;
+  zi = ((t4 + t5) - t6) + b;
   zr = nzr;
-  zi = nzi;
 }
 
 void Quorix0(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(7), Odd(7)); }
@@ -169,24 +165,18 @@ void Quorix1(MWModel& w) {
 }
 void Quorix2(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(15), Odd(8)); }
 void Quorix3(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step2,
-      [](double zr, double zi) {
-        const double s = (zr * zr) + (zi * zi);
-        return s + (zr * zi) > 4.0;
-      },
-      Banded(7), Odd(7));
+  const auto skewedBeyond4 = [](double zr, double zi) { return ((zr * zr) + (zi * zi)) + (zr * zi) > 4.0; };
+  MandelbrotLoops(w, true, true, Step2, skewedBeyond4, Banded(7), Odd(7));
 }
 void Quorix4(MWModel& w) {
-  MandelbrotLoops(
-      w, false, false, Step2, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
-      [](int64_t, double zr, double zi, const Palette16& p) {
-        if (0.0 > zr) {
-          if (0.0 > zi) return p[0];
-        }
-        return p[1];
-      },
-      Odd(8));
+  const auto quadrant = [](int64_t, double zr, double zi, const Palette16& p) {
+    if (0.0 > zr) {
+      if (0.0 > zi) return p[0];
+    }
+    return p[1];
+  };
+  const auto beyond10 = [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; };
+  MandelbrotLoops(w, false, false, Step2, beyond10, quadrant, Odd(8));
 }
 void Julia0(MWModel& w) { JuliaLoops(w, 8); }
 void Julia1(MWModel& w) { JuliaLoops(w, 16); }
