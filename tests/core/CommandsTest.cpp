@@ -15,9 +15,8 @@
 #include "oracle/TestWindow.h"
 #include "render/Frames.h"
 
-// The sanitizer builds skip the deep views.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
+constexpr bool kSanitized = true;  // the sanitizer builds skip the deep views
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -51,8 +50,8 @@ struct View {
   double mw;
   int64_t mpixcel;
   int64_t colorSet;
-  int64_t juliaPick;  // Julia commands only
-  bool heavy;         // skipped under the sanitizers
+  int64_t juliaPick = 0;  // Julia commands only
+  bool heavy = false;     // skipped under the sanitizers
 };
 
 // The generator after the palette draws (and the Julia pick) from seed.
@@ -87,8 +86,7 @@ void ExpectSameAsLiteral(const Command& c, const View& v) {
       TestWindow fast;
       prepare(fast);
       (fast.*c.fast)(nullptr);
-      const uint32_t* a = fast.CVBackdrop->Data();
-      const uint32_t* b = slow.CVBackdrop->Data();
+      const uint32_t *a = fast.CVBackdrop->Data(), *b = slow.CVBackdrop->Data();
       const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
       EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
       EXPECT_EQ(std::bit_cast<uint64_t>(fast.ma), std::bit_cast<uint64_t>(slow.ma)) << fast.ma << " vs " << slow.ma;
@@ -102,26 +100,21 @@ void ExpectSameAsLiteral(const Command& c, const View& v) {
 
 // Views of the Mandelbrot-type frame: defaults, odd limits and grids, grids
 // larger than the picture, deep views at mn 1000 where most points cycle,
-// a point whose measure is exactly the bound, and values outside the
-// panel's ranges up to the largest Int64 limit.
+// a point whose measure is exactly the bound, one escaping at once on the
+// imaginary axis (zr = 0, zi < 0), and values outside the panel's ranges up
+// to the largest Int64 limit, on grids whose every point escapes at step 0.
 const View kMandelbrotViews[] = {
-    {100, 4.0, 500, 0, 0, false},  {11, 4.0, 500, 2, 0, false},   {0, 4.0, 500, 1, 0, false},
-    {50, 4.0, 251, 3, 0, false},   {40, 4.0, 1001, 4, 0, false},  {30, 3.0, 2000, 0, 0, false},
-    {20, 4.0, 0, 0, 0, false},     {20, 4.0, -5, 0, 0, false},    {-3, 4.0, 500, 0, 0, false},
-    {25, 0.0, 500, 2, 0, false},   {101, 4.0, 250, 1, 0, false},  {1000, 0.3, 120, 0, 0, false},
-    {0, 6.0, 6, 0, 0, false},      {1000, 1.7, 250, 1, 0, true},  {1000, 2.6, 300, 3, 0, true},
-    {1000, 4.0, 500, 4, 0, true},  {999, 0.3, 251, 2, 0, true},
-    // The largest limits, on grids whose every point escapes at step 0.
-    {INT64_MAX, 40.0, 3, 0, 0, false},  {INT64_MAX - 1, 40.0, 1, 1, 0, false},
+    {100, 4.0, 500, 0}, {11, 4.0, 500, 2}, {0, 4.0, 500, 1}, {50, 4.0, 251, 3}, {40, 4.0, 1001, 4}, {30, 3.0, 2000, 0},
+    {20, 4.0, 0, 0}, {20, 4.0, -5, 0}, {-3, 4.0, 500, 0}, {25, 0.0, 500, 2}, {101, 4.0, 250, 1}, {1000, 0.3, 120, 0},
+    {0, 6.0, 6, 0}, {0, 8.0, 2, 0}, {INT64_MAX, 40.0, 3, 0}, {INT64_MAX - 1, 40.0, 1, 1}, {1000, 1.7, 250, 1, 0, true},
+    {1000, 2.6, 300, 3, 0, true}, {1000, 4.0, 500, 4, 0, true}, {999, 0.3, 251, 2, 0, true},
 };
 
 // Views of the Julia frame (mpixcel is the grid's half-width N; with an
 // odd N two indices land on column 0 and on row 0).
 const View kJuliaViews[] = {
-    {11, 0, 251, 1, 3, false},  {10, 0, 2000, 0, 9, false},  {5, 0, 0, 0, 4, false},
-    {5, 0, -3, 0, 1, false},    {-1, 0, 500, 0, 2, false},   {25, 0, 7, 2, 6, false},
-    {30, 0, 1, 0, 7, false},    {1000, 0, 400, 3, 5, true},  {1000, 0, 500, 0, 0, true},
-    {333, 0, 301, 4, 8, true},
+    {11, 0, 251, 1, 3}, {10, 0, 2000, 0, 9}, {5, 0, 0, 0, 4}, {5, 0, -3, 0, 1}, {-1, 0, 500, 0, 2}, {25, 0, 7, 2, 6},
+    {30, 0, 1, 0, 7}, {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true}, {333, 0, 301, 4, 8, true},
 };
 
 // Every Mandelbrot-type command on every view of its frame; both Julia

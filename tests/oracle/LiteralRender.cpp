@@ -25,11 +25,9 @@ Palette16 DrawPalette(MWModel& w) {
 }
 
 void ClearPicture(MWModel& w) {
-  fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics().SetDrawingColor(kTransparentBlack);
-  fw::Deref(w.CVBackdrop, "CVBackdrop")
-      .Graphics()
-      .ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()),
-                 static_cast<double>(w.CVBackdrop->Height()));
+  fw::Graphics& g = fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics();
+  g.SetDrawingColor(kTransparentBlack);
+  g.ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()), static_cast<double>(w.CVBackdrop->Height()));
 }
 
 void ShowPicture(MWModel& w) {
@@ -57,8 +55,7 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
   const Palette16 palette = DrawPalette(w);
   ClearPicture(w);
   const int64_t ox = 0;
-  const int64_t oy =
-      verticalOffset ? static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0) : 0;
+  const int64_t oy = verticalOffset ? static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0) : 0;
   double cr = 0.0, ci = 0.0;
   for (int64_t i = 0; i <= w.mpixcel; ++i) {
     const double re = ((static_cast<double>(i) * w.mw) / static_cast<double>(w.mpixcel)) - (w.mw / 2.0);
@@ -85,62 +82,11 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
 
 bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
 
-}  // namespace
-
-const std::array<double, 10> kJuliaRe = {-0.04, -0.74543, 0.11031, -0.39054, -0.12,
-                                         -0.11, -0.15652, 0.27334, 0.32,     -0.3};
-const std::array<double, 10> kJuliaIm = {-0.695, 0.11301, -0.67037, 0.58679, 0.74,
-                                         0.67,   1.03225, 0.00742,  0.043,   -0.63};
-
-void Step2(double& zr, double& zi, double a, double b) {
-  const double nzr = ((zr * zr) - (zi * zi)) + a;
-  const double nzi = ((2.0 * zr) * zi) + b;
-  zr = nzr;
-  zi = nzi;
-}
-
-void Step3(double& zr, double& zi, double a, double b) {
-  const double nzr = ((((zr * zr) * zr) - ((zi * zi) * zr)) - (((2.0 * zr) * zi) * zi)) + a;
-  const double nzi = ((((zr * zr) * zi) - ((zi * zi) * zi)) + (((2.0 * zr) * zr) * zi)) + b;
-  zr = nzr;
-  zi = nzi;
-}
-
-void Step4(double& zr, double& zi, double a, double b) {
-  const double t1 = ((zr * zr) * zr) * zr;
-  const double t2 = ((zi * zi) * zi) * zi;
-  const double t3 = (((6.0 * zr) * zr) * zi) * zi;
-  const double nzr = ((t1 + t2) - t3) + a;
-  const double t4 = (((4.0 * zr) * zr) * zr) * zi;
-  const double t5 = ((zi * zi) * zi) * zr;
-  const double t6 = (((3.0 * zr) * zi) * zi) * zi;
-  const double nzi = ((t4 - t5) - t6) + b;
-  zr = nzr;
-  zi = nzi;
-}
-
-void Step5(double& zr, double& zi, double a, double b) {
-  const double t1 = (((zr * zr) * zr) * zr) * zr;
-  const double t2 = ((((10.0 * zr) * zr) * zr) * zi) * zi;
-  const double t3 = ((((5.0 * zr) * zi) * zi) * zi) * zi;
-  const double nzr = ((t1 - t2) + t3) + a;
-  const double t4 = ((((5.0 * zr) * zr) * zr) * zr) * zi;
-  const double t5 = (((zi * zi) * zi) * zi) * zi;
-  const double t6 = ((((10.0 * zr) * zr) * zi) * zi) * zi;
-  const double nzi = ((t4 + t5) - t6) + b;
-  zr = nzr;
-  zi = nzi;
-}
-
-namespace {
-
 // The Julia loops as written: z starts at the grid point, c is the table's
 // constant number pick; escapes color by `bands`.
 void JuliaLoops(MWModel& w, int64_t bands) {
-  const std::array<double, 10>& re = kJuliaRe;
-  const std::array<double, 10>& im = kJuliaIm;
   const int64_t pick = fw::System::Random().InRange(0, 9);
-  const double cr = re[static_cast<size_t>(pick)], ci = im[static_cast<size_t>(pick)];
+  const double cr = kJuliaRe[static_cast<size_t>(pick)], ci = kJuliaIm[static_cast<size_t>(pick)];
   const Palette16 palette = DrawPalette(w);
   ClearPicture(w);
 
@@ -172,30 +118,65 @@ void JuliaLoops(MWModel& w, int64_t bands) {
 
 }  // namespace
 
+const std::array<double, 10> kJuliaRe = {-0.04, -0.74543, 0.11031, -0.39054, -0.12,
+                                         -0.11, -0.15652, 0.27334, 0.32,     -0.3};
+const std::array<double, 10> kJuliaIm = {-0.695, 0.11301, -0.67037, 0.58679, 0.74,
+                                         0.67,   1.03225, 0.00742,  0.043,   -0.63};
+
+void Step2(double& zr, double& zi, double a, double b) {
+  const double nzr = ((zr * zr) - (zi * zi)) + a;
+  zi = ((2.0 * zr) * zi) + b;
+  zr = nzr;
+}
+
+void Step3(double& zr, double& zi, double a, double b) {
+  const double nzr = ((((zr * zr) * zr) - ((zi * zi) * zr)) - (((2.0 * zr) * zi) * zi)) + a;
+  zi = ((((zr * zr) * zi) - ((zi * zi) * zi)) + (((2.0 * zr) * zr) * zi)) + b;
+  zr = nzr;
+}
+
+void Step4(double& zr, double& zi, double a, double b) {
+  const double t1 = ((zr * zr) * zr) * zr;
+  const double t2 = ((zi * zi) * zi) * zi;
+  const double t3 = (((6.0 * zr) * zr) * zi) * zi;
+  const double nzr = ((t1 + t2) - t3) + a;
+  const double t4 = (((4.0 * zr) * zr) * zr) * zi;
+  const double t5 = ((zi * zi) * zi) * zr;
+  const double t6 = (((3.0 * zr) * zi) * zi) * zi;
+  zi = ((t4 - t5) - t6) + b;
+  zr = nzr;
+}
+
+void Step5(double& zr, double& zi, double a, double b) {
+  const double t1 = (((zr * zr) * zr) * zr) * zr;
+  const double t2 = ((((10.0 * zr) * zr) * zr) * zi) * zi;
+  const double t3 = ((((5.0 * zr) * zi) * zi) * zi) * zi;
+  const double nzr = ((t1 - t2) + t3) + a;
+  const double t4 = ((((5.0 * zr) * zr) * zr) * zr) * zi;
+  const double t5 = (((zi * zi) * zi) * zi) * zi;
+  const double t6 = ((((10.0 * zr) * zr) * zi) * zi) * zi;
+  zi = ((t4 + t5) - t6) + b;
+  zr = nzr;
+}
+
 void Quorix0(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(7), Odd(7)); }
 void Quorix1(MWModel& w) {
   MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(15), [](int64_t, const Palette16&) { return kOpaqueBlack; });
 }
 void Quorix2(MWModel& w) { MandelbrotLoops(w, true, true, Step2, Beyond4, Banded(15), Odd(8)); }
 void Quorix3(MWModel& w) {
-  MandelbrotLoops(
-      w, true, true, Step2,
-      [](double zr, double zi) {
-        const double s = (zr * zr) + (zi * zi);
-        return s + (zr * zi) > 4.0;
-      },
-      Banded(7), Odd(7));
+  const auto skewedBeyond4 = [](double zr, double zi) { return ((zr * zr) + (zi * zi)) + (zr * zi) > 4.0; };
+  MandelbrotLoops(w, true, true, Step2, skewedBeyond4, Banded(7), Odd(7));
 }
 void Quorix4(MWModel& w) {
-  MandelbrotLoops(
-      w, false, false, Step2, [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; },
-      [](int64_t, double zr, double zi, const Palette16& p) {
-        if (0.0 > zr) {
-          if (0.0 > zi) return p[0];
-        }
-        return p[1];
-      },
-      Odd(8));
+  const auto quadrant = [](int64_t, double zr, double zi, const Palette16& p) {
+    if (0.0 > zr) {
+      if (0.0 > zi) return p[0];
+    }
+    return p[1];
+  };
+  const auto beyond10 = [](double zr, double zi) { return (zr * zr) + (zi * zi) > 10.0; };
+  MandelbrotLoops(w, false, false, Step2, beyond10, quadrant, Odd(8));
 }
 void Julia0(MWModel& w) { JuliaLoops(w, 8); }
 void Julia1(MWModel& w) { JuliaLoops(w, 16); }

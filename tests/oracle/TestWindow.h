@@ -52,7 +52,6 @@ inline uint64_t SeedForJuliaPick(int64_t pick) {
   }
 }
 
-// The engine's paths on this machine.
 inline std::vector<render::Path> EnginePaths() {
   std::vector<render::Path> paths = {render::Path::Scalar};
   if (render::Engine::VectorAvailable()) paths.push_back(render::Path::Vector);
