@@ -46,7 +46,7 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_THROW(fw::SetProperties(*r, Writer().Int64("Left", 4).Bytes().substr(0, 9)), fw::UnsupportedFormatException);
 
   // An opaque label paints the fill of the rectangle named as its parent;
-  // font flags show in the widget's font.
+  // font entries show in the widget's font.
   auto* back = w.New<fw::Rectangle>();
   w.AddControl("Back", back);
   fw::SetProperties(*back, Writer().Color("FillColor", fw::Color(0x00FF0000u)).Bytes());
@@ -61,6 +61,10 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
                                  .Bytes());
   EXPECT_EQ(opaque->Widget()->grab().toImage().pixel(1, 1), qRgb(255, 0, 0));
   EXPECT_TRUE(opaque->Widget()->font().underline());
+  EXPECT_EQ(opaque->Widget()->font().pixelSize(), fw::kSystemFontSize);  // no FontSize: the system size
+  auto* popup = w.New<fw::PopupMenu>();
+  fw::SetProperties(*popup, Writer().String("InitialValue", "a\rb\rc").Int64("SelectedRowIndex", 2).Bytes());
+  EXPECT_EQ(popup->SelectedRowValue(), "c");
 
   // MenuBarVisible False hides a menu bar that is already shown.
   w.SetMenuBar(std::make_shared<fw::MenuBar>());

@@ -151,6 +151,17 @@ TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
     const render::Job job = SquareJob({cr}, {ci}, false, 4.0, INT64_MAX);
     ExpectRendersAs(job, Expected(job, 1 << 20), {1});
   }
+  // Each render counts the steps it takes: 1 for c = 3, which escapes at
+  // once, and 21 each for -0.5 and 0.26, still inside at the limit 20.
+  Engine::Shared().SetThreads(3);
+  for (render::Path path : EnginePaths()) {
+    Engine::Shared().SetPath(path);
+    std::vector<uint32_t> picture(3);
+    for (int round = 0; round < 2; ++round) {
+      Engine::Shared().Render(SquareJob({3.0, -0.5, 0.26}, {0.0}, false, 4.0, 20), picture.data());
+      EXPECT_EQ(Engine::Shared().LastSteps(), 43u) << static_cast<int>(path);
+    }
+  }
 }
 
 // Renders side by side. The points of a late job are values of c just
