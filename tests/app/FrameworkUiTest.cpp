@@ -27,14 +27,15 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
                               .Int64("top", 9)
                               .Int64("Width", 40)
                               .Int64("wIdTh", 50)
-                              .String("Value", "あ\rい")
+                              .String("VALUE", "あ\rい")
                               .Boolean("MultiLine", true)
                               .Bytes());
   EXPECT_EQ(label->Widget()->geometry().topLeft(), QPoint(7, 9));
   EXPECT_EQ(label->ControlWidth(), 50);  // the later entry wins
   EXPECT_TRUE(label->Value() == "あ\rい" && label->text() == QStringLiteral("あ\nい"));
-  fw::SetProperties(w, Writer().String("title", "T").Int64("WIDTH", 300).Boolean("Visible", false).Bytes());
-  EXPECT_TRUE(w.Title() == "T" && w.Width() == 300 && !w.DesignVisible());
+  fw::SetProperties(
+      w, Writer().String("title", "T").Int64("WIDTH", 300).Boolean("Visible", false).Boolean("FullScreen", true).Bytes());
+  EXPECT_TRUE(w.Title() == "T" && w.Width() == 300 && !w.DesignVisible() && w.FullScreen());
 
   // A key of another class, after one that applies; a value past the end.
   auto* r = w.New<fw::Rectangle>();
@@ -71,6 +72,7 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   ASSERT_TRUE(w.findChild<QMenuBar*>() && w.findChild<QMenuBar*>()->isVisibleTo(&w));
   fw::SetProperties(w, Writer().Boolean("MenuBarVisible", false).Bytes());
   EXPECT_FALSE(w.findChild<QMenuBar*>()->isVisibleTo(&w));
+  EXPECT_EQ(w.Content()->y(), 0);  // the hidden bar takes no room
 
   // A handle finds its window only while the window lives.
   auto* gone = new fw::Window;

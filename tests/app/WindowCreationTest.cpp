@@ -198,6 +198,8 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropAndStartState) {
                                w->DesignVisible(), w->HasBackgroundColor(), w->MenuBarVisible()}),
             (std::vector<bool>{true, true, true, false, true, false, false, true, false, true}));
   EXPECT_EQ(w->BackgroundColor(), fw::Color(0x00FFFFFFu));
+  EXPECT_TRUE(w->windowFlags().testFlags(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                         Qt::WindowCloseButtonHint));
   EXPECT_TRUE(w->isVisible() && w->MenuBar() == MainMenuBar::Instance());
   EXPECT_EQ(w->Backdrop(), quorixBack());  // the resource, opened once
 
