@@ -122,10 +122,8 @@ void ExpectRendersAs(const render::Job& job, const std::vector<uint32_t>& expect
   }
 }
 
-// The largest limits and limits at the very step a point escapes: points
-// that escape at once, after thousands of steps (beyond the tabulated
-// colors) or just at or after the limit, points in exact cycles after a
-// long way in, and near-cycles, where zr comes back but zi does not.
+// The largest limits and limits at a point's escape step: escapes at once, after thousands of steps (past the
+// tabulated colors) or at the limit, exact cycles after a long way in, and near-cycles (zr back, zi not).
 TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
   EngineDefaults defaults;
   // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; -0.74 and
@@ -164,11 +162,9 @@ TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
   }
 }
 
-// Renders side by side. The points of a late job are values of c just
-// above 1/4 that escape after some 3000 to 10^4 steps, so their late colors
-// are asked for while the points are computed: there a thread other than
-// `unheld` waits until `released`. The flags are relaxed, so the test adds
-// no ordering of its own between the renders it runs together.
+// Renders side by side. A late job's points (c just above 1/4) escape after some 3000 to 10^4 steps, so their late
+// colors are asked for while points are computed: there a thread other than `unheld` waits until `released`. The
+// flags are relaxed, so the test adds no ordering of its own between the renders it runs together.
 std::atomic<bool> held{false}, released{false};
 std::atomic<std::thread::id> unheld;
 fw::Color HeldEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) {
@@ -257,12 +253,9 @@ TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
   }
 }
 
-// Grids of every awkward size: one point, fewer points than one group of
-// lanes, a row shorter than a group, unused columns and rows between used
-// ones and at the edges, limits from 0 up; the work is shared out in
-// batches of changing size, which must cover every point exactly once
-// whatever the number of threads. Each render follows one with more used
-// rows, whose leftovers must not show in the unused ones.
+// Grids of every awkward size: one point, fewer points than a group of lanes, a row shorter than a group, unused
+// columns and rows between used ones and at the edges, limits from 0 up; the batches of changing size must cover
+// every point once whatever the number of threads. A render after one with more used rows shows no leftovers.
 TEST(EngineThreads, EveryGridSizeGivesTheStepByStepResult) {
   EngineDefaults defaults;
   constexpr uint32_t kUntouched = 0x12345678u;

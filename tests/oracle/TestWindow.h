@@ -14,10 +14,7 @@ class RecordingCanvas : public fw::Canvas {
  public:
   int64_t Width() const override { return 500; }
   int64_t Height() const override { return 500; }
-  void Refresh(bool erase) override {
-    ++refreshes;
-    lastErase = erase;
-  }
+  void Refresh(bool erase) override { ++refreshes; lastErase = erase; }
   int refreshes = 0;
   bool lastErase = false;
 };
@@ -27,11 +24,8 @@ class RecordingCanvas : public fw::Canvas {
 class TestWindow : public MWModel {
  public:
   TestWindow() {
-    mn = 100;
-    mw = 4.0;
-    ma = -1.0;
-    mb = 1.0;
-    mpixcel = 500;
+    mn = 100, mpixcel = 500;
+    mw = 4.0, ma = -1.0, mb = 1.0;
     CVBackdrop = std::make_shared<fw::Picture>(500, 500);
     CVBackdrop->Graphics().SetDrawingColor(fw::Color(0xFFFFFFFFu));
     CVBackdrop->Graphics().FillRect(0, 0, 500, 500);
