@@ -311,8 +311,11 @@ Engine::~Engine() { StopWorkers(); }
 
 void Engine::SetThreads(int threads) {
   threads = std::max(1, threads);
-  // Holds the workers as a render does.
+  // Holds the workers as a render does; renders that start meanwhile
+  // leave them to this call.
+  resizing_.fetch_add(1, std::memory_order_relaxed);
   while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  resizing_.fetch_sub(1, std::memory_order_relaxed);
   if (threads != Threads()) {
     StopWorkers();
     StartWorkers(threads - 1);
@@ -436,9 +439,9 @@ uint64_t Engine::CopyAndCollect(uint64_t generation, int joined) {
 
 void Engine::Render(const Job& job, uint32_t* picture, const std::function<void()>& waitHook) {
   const bool vector = UseVector();
-  if (busy_.exchange(true, std::memory_order_acquire)) {
+  if (resizing_.load(std::memory_order_relaxed) > 0 || busy_.exchange(true, std::memory_order_acquire)) {
     // Another render holds the workers (this one comes from its wait hook,
-    // say): this one runs here alone.
+    // say), or SetThreads waits for them: this one runs here alone.
     RenderBuffers own;
     lastSteps_.store(RenderAlone(job, picture, own, vector), std::memory_order_relaxed);
     return;

@@ -146,8 +146,9 @@ class Engine {
 
   int Threads() const { return threads_.load(std::memory_order_relaxed); }
   // Changes the number of threads (1 = the calling thread alone). Waits
-  // for the render that holds the workers to end (renders started
-  // meanwhile run alone), so never call it from a wait hook.
+  // for the render that holds the workers to end and then comes next:
+  // renders started while it waits run alone, each on its own thread. So
+  // never call it from a wait hook.
   void SetThreads(int threads);
 
   // Forces a path (tests); Vector falls back to Scalar where the processor
@@ -179,6 +180,7 @@ class Engine {
   std::atomic<int> threads_{1};
   std::atomic<bool> stopping_{false};
   std::atomic<bool> busy_{false};  // a render holds the workers
+  std::atomic<int> resizing_{0};   // SetThreads calls waiting for them
 
   Gate gate_;
   std::atomic<int> computed_{0};  // joined workers done computing

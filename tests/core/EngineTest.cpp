@@ -2,6 +2,7 @@
 // paths, exact cycle detection that shortens work without changing a
 // result, the largest limits, nested renders and any number of threads.
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <bit>
@@ -251,6 +252,40 @@ TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
     EXPECT_EQ(picture1, expectedFirst);
     EXPECT_EQ(picture2, expectedSecond);
   }
+}
+
+// SetThreads comes next after the render that holds the workers, however
+// closely other threads follow one render with the next: a loop of calls
+// returns while two threads render back to back on one processor (as a
+// busy machine may leave them), and their pictures are right.
+TEST(EngineThreads, SetThreadsIsNotStarvedByRendersBackToBack) {
+  EngineDefaults defaults;
+  std::vector<double> grid;
+  for (int i = 0; i < 160; ++i) grid.push_back(-2.0 + i / 40.0);
+  const render::Job job = SquareJob(grid, grid, false, 4.0, 300);
+  const std::vector<uint32_t> expected = Expected(job, INT64_MAX);
+  cpu_set_t all, one;
+  sched_getaffinity(0, sizeof all, &all);
+  CPU_ZERO(&one);
+  for (int cpu = 0; CPU_COUNT(&one) == 0; ++cpu)
+    if (CPU_ISSET(cpu, &all)) CPU_SET(cpu, &one);
+  sched_setaffinity(0, sizeof one, &one);  // the threads made from here on inherit it
+  std::atomic<int> rendering{0};
+  std::atomic<bool> done{false};
+  auto renderBackToBack = [&] {
+    std::vector<uint32_t> picture(expected.size());
+    Engine::Shared().Render(job, picture.data());
+    ++rendering;
+    while (!done.load(std::memory_order_relaxed)) Engine::Shared().Render(job, picture.data());
+    EXPECT_EQ(picture, expected);
+  };
+  std::thread a(renderBackToBack), b(renderBackToBack);
+  while (rendering < 2) std::this_thread::yield();
+  for (int i = 0; i < 40; ++i) Engine::Shared().SetThreads(2 + i % 3);
+  done = true;
+  a.join();
+  b.join();
+  sched_setaffinity(0, sizeof all, &all);
 }
 
 // Grids of every awkward size: one point, fewer points than a group of lanes, a row shorter than a group, unused
