@@ -48,8 +48,8 @@ void UnhandledException(const std::exception_ptr& e) {
       return;
     }
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+      // The user's words alone: the class is for a developer, on stderr.
       QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorix"), QString::fromStdString(Summary(report)));
-      box.setInformativeText(QString::fromStdString(Detail(report)));
       box.exec();
     }
   } catch (...) {

@@ -29,10 +29,10 @@ struct ExceptionReport {
 
 ExceptionReport DescribeException(const std::exception_ptr& e);
 
-// The report of an exception that reached the top, on stderr and then in a
-// message box (or to the installed sink): first what could not be done and
-// why, in the user's words (the exception's message), then as a detail the
-// exception's class. Never throws.
+// The report of an exception that reached the top: on stderr, what could
+// not be done and why, in the user's words (the exception's message), then
+// as a detail the exception's class; then the message alone in a message
+// box (or to the installed sink). Never throws.
 void UnhandledException(const std::exception_ptr& e);
 
 // Receives the reports instead of the message box (tests install one); the

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +46,24 @@ TEST(Save, WritesTheCanvasWithItsOutlineAsPNGOrNothingWhenCancelled) {
   ExpectPngOf(dir.filePath("fractal.png"), *w->CVBackdrop);
   EXPECT_TRUE(capture.reports.empty());
   EXPECT_EQ(asked, 3);
+}
+
+// The message box of a failed save speaks the user's words alone; the exception's class goes to stderr.
+TEST(Save, TheMessageBoxOfAFailedSaveGivesWhatFailedAndWhy) {
+  const fw::ReportSink quiet = fw::SetReportSink({});
+  const std::string message = "Could not save the picture to \"x.png\": File too large";
+  QString shown;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text() + box->informativeText() + box->detailedText();
+      box->done(0);
+    }
+  });
+  poll.start(1);
+  fw::UnhandledException(std::make_exception_ptr(fw::IOException(message)));
+  fw::SetReportSink(quiet);
+  EXPECT_EQ(shown.toStdString(), message);
 }
 
 // Under a file-size limit (as `ulimit -f 10`) with SIGXFSZ at its default, the program as it starts up survives a
