@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <cstring>
 #include <random>
-#include <utility>
 #include <vector>
 
 #include "framework/core/Runtime.h"
@@ -34,14 +34,19 @@ namespace {
 // Fails with the reason that errno (read first) gives.
 [[noreturn]] void FailWithErrno(const std::string& path) { FailWith(path, errno); }
 
+[[noreturn]] void FailMoved(const std::string& path) {
+  Fail(path, "the file was moved or removed while it was being saved");
+}
+
 // A save never writes into the file it replaces: it makes a new file in
 // the same folder and renames it over the old one. A folder that refuses
 // that fails the save even where the file itself may be written.
-[[noreturn]] void FailInFolder(const std::string& path) {
+[[noreturn]] void FailInFolder(const std::string& path, bool replacing) {
   const int error = errno;
   if (error != EACCES && error != EPERM) FailWith(path, error);
-  Fail(path, std::string("its folder does not allow a new file to be made there and put in the file's place (") +
-                 std::strerror(error) + "); a save writes a new file and replaces the old one with it whole");
+  const std::string reason = std::string("its folder does not allow a new file to be made there") +
+                             (replacing ? " and put in the file's place" : "") + " (" + std::strerror(error) + ")";
+  Fail(path, replacing ? reason + "; a save writes a new file and replaces the old one with it whole" : reason);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -52,16 +57,20 @@ std::string FolderOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// The name under /proc through which a descriptor's file is reached.
+// The name under /proc through which a descriptor's file is reached, where
+// /proc is mounted (a chroot or a sandbox may have none).
 std::string ProcName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+bool ProcMounted() { return access("/proc/self/fd", F_OK) == 0; }
 
 struct Descriptor {
   int fd = -1;
   Descriptor() = default;
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
+  ~Descriptor() { Reset(-1); }
+  void Reset(int to) {
     if (fd >= 0) close(fd);
+    fd = to;
   }
 };
 
@@ -75,8 +84,11 @@ struct Target {
   Descriptor folder;
   std::string name;
   struct stat old {};
-  bool exists = false;   // a file to replace, whose status `old` holds
-  bool created = false;  // made empty here, at the end of a dangling link
+  bool exists = false;  // a file to replace, whose status `old` holds
+  // Made empty here, at the end of a dangling link, as a plain open makes
+  // it. A failed save leaves it: whether another program made the same
+  // file in the same instant cannot be told.
+  bool created = false;
 
   explicit Target(const std::string& path) {
     file.fd = open(path.c_str(), O_PATH | O_CLOEXEC);
@@ -90,8 +102,6 @@ struct Target {
         name = NameOf(path);
         return;
       }
-      // A link to a file that does not exist yet: as a plain open does,
-      // the save makes that file, and removes it again if the save fails.
       file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
       if (file.fd < 0) FailWithErrno(path);
       created = true;
@@ -101,131 +111,282 @@ struct Target {
     // A device, pipe or socket is never replaced by a file.
     if (!S_ISREG(old.st_mode)) Fail(path, "it is not a regular file");
     exists = !created;
-
-    // The opened file's own name, free of links.
-    char real[PATH_MAX];
-    const ssize_t n = readlink(ProcName(file.fd).c_str(), real, sizeof real);
-    if (n < 0) FailWithErrno(path);
-    if (static_cast<size_t>(n) == sizeof real) FailWith(path, ENAMETOOLONG);
-    const std::string resolved(real, static_cast<size_t>(n));
-    folder.fd = open(FolderOf(resolved).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folder.fd < 0) FailWithErrno(path);
-    name = NameOf(resolved);
-    struct stat named {};
-    if (fstatat(folder.fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(named, old))
-      Fail(path, "the file was moved or removed while it was being saved");
+    Locate(path);
   }
 
-  ~Target() {
-    if (!created) return;
-    struct stat now {};
-    if (fstatat(folder.fd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(now, old) && now.st_size == 0)
-      unlinkat(folder.fd, name.c_str(), 0);
+  bool Occupied() const { return exists || created; }
+
+ private:
+  // Finds the folder and name of the opened file: path's last part, or
+  // where the links that it names lead (the folders on the way are
+  // opened by the kernel). The name found must hold the file opened.
+  void Locate(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+      folder.Reset(open(FolderOf(at).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (folder.fd < 0) FailWithErrno(path);
+      name = NameOf(at);
+      struct stat named {};
+      const bool found = fstatat(folder.fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0;
+      if (found && S_ISLNK(named.st_mode) && hops < 40) {
+        char link[PATH_MAX];
+        const ssize_t n = readlinkat(folder.fd, name.c_str(), link, sizeof link);
+        if (n > 0 && static_cast<size_t>(n) < sizeof link) {
+          const std::string to(link, static_cast<size_t>(n));
+          at = to[0] == '/' ? to : FolderOf(at) + "/" + to;
+          continue;
+        }
+      }
+      if (!found || !SameFile(named, old)) FailMoved(path);
+      return;
+    }
   }
 };
+
+// Reads the extended attributes of the file that an O_PATH descriptor
+// holds. Such a descriptor cannot be read itself: they are read through
+// its name under /proc, or, without /proc, through a descriptor that
+// opens `name` in the folder `at` for reading and turns out to hold the
+// same file.
+struct AttributeSource {
+  std::string proc;
+  Descriptor readable;
+
+  AttributeSource(int held, int at, const char* name, const std::string& path) {
+    if (ProcMounted()) {
+      proc = ProcName(held);
+      return;
+    }
+    readable.fd = openat(at, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (readable.fd < 0) {
+      Fail(path, std::string("/proc is not mounted, and without it the attributes of a file that cannot be read (") +
+                     std::strerror(errno) + ") cannot be kept");
+    }
+    struct stat a {}, b {};
+    if (fstat(readable.fd, &a) != 0 || fstat(held, &b) != 0 || !SameFile(a, b)) FailMoved(path);
+  }
+  ssize_t List(char* buffer, size_t size) const {
+    return proc.empty() ? flistxattr(readable.fd, buffer, size) : listxattr(proc.c_str(), buffer, size);
+  }
+  ssize_t Get(const char* key, char* buffer, size_t size) const {
+    return proc.empty() ? fgetxattr(readable.fd, key, buffer, size) : getxattr(proc.c_str(), key, buffer, size);
+  }
+};
+
+// Reads into buffer with get(data, size), growing it until what is read
+// fits; returns get's result.
+template <typename Get>
+ssize_t ReadGrowing(std::vector<char>& buffer, const Get& get) {
+  if (buffer.empty()) buffer.resize(1024);
+  ssize_t n = 0;
+  while ((n = get(buffer.data(), buffer.size())) < 0 && errno == ERANGE) buffer.resize(buffer.size() * 4);
+  return n;
+}
+
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// Makes a file of a random, unused name in the save's folder with
+// make(name), which gives false with errno set where it fails; returns the
+// name.
+template <typename Make>
+std::string FreeName(const std::string& path, bool replacing, Make make) {
+  static std::mt19937_64 random{std::random_device{}()};
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = ".save-" + std::string(8, ' ') + ".tmp";
+    for (size_t i = 6; i < 14; ++i) name[i] = kLetters[random() % (sizeof kLetters - 1)];
+    if (make(name.c_str())) return name;
+    if (errno != EEXIST) FailInFolder(path, replacing);
+  }
+  Fail(path, "no unused name for a temporary file");
+}
 
 // The file that a save writes and then renames over its target. Where the
 // file system allows, it has no name until just before the rename, so a
 // save killed on its way leaves nothing behind; the name is given right
 // before the rename, since Linux cannot rename a file that has none (a kill
-// between the two leaves the complete file under that name). Elsewhere the
-// file is made with a name of its own, which is removed again if the save
-// fails. Its mode is 0666 less the umask, as for any new file.
+// between the two leaves the complete file under that name). Elsewhere
+// (and without /proc, through which the name is given) the file is made
+// with a name of its own and no access for anyone else, and removed again
+// if the save fails; it gets its final access once it is complete.
 struct TemporaryFile {
   int folder;
+  bool replacing;
   std::string name;
   Descriptor file;
   bool named = false;
   bool renamed = false;
 
-  TemporaryFile(int folderFd, const std::string& path) : folder(folderFd) {
-    file.fd = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (file.fd >= 0) return;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) FailInFolder(path);
-    GiveAName(path, [&](const char* candidate) {
-      file.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  TemporaryFile(const Target& target, const std::string& path)
+      : folder(target.folder.fd), replacing(target.Occupied()) {
+    if (ProcMounted()) {
+      file.fd = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+      if (file.fd >= 0) return;
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) FailInFolder(path, replacing);
+    }
+    name = FreeName(path, replacing, [&](const char* candidate) {
+      file.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
       return file.fd >= 0;
     });
+    named = true;
   }
   ~TemporaryFile() {
     if (named && !renamed) unlinkat(folder, name.c_str(), 0);
   }
 
-  // Puts the complete file in place of target's.
+  // Puts the complete file in place of target's. Where a file stands
+  // there, the two swap names, and the one taken out must be the file
+  // that was opened: anything else (another program's file, pipe or
+  // device, put there meanwhile) gets its place back and the save fails.
+  // Where no file stands, the name is taken only if it is still free.
   void Replace(const Target& target, const std::string& path) {
     if (!named) {
       const std::string self = ProcName(file.fd);
-      GiveAName(path, [&](const char* candidate) {
+      name = FreeName(path, replacing, [&](const char* candidate) {
         return linkat(AT_FDCWD, self.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
       });
+      named = true;
     }
-    if (renameat(folder, name.c_str(), target.folder.fd, target.name.c_str()) != 0) FailInFolder(path);
+    const int into = target.folder.fd;
+    const char* to = target.name.c_str();
+    if (!target.Occupied()) {
+      if (renameat2(folder, name.c_str(), into, to, RENAME_NOREPLACE) != 0) {
+        if (errno == EEXIST) Fail(path, "another program made a file of that name while it was being saved");
+        // A file system that cannot keep the name free: a plain rename.
+        if (errno != EINVAL || renameat(folder, name.c_str(), into, to) != 0) FailToPutInPlace(target, path);
+      }
+      renamed = true;
+      return;
+    }
+    if (renameat2(folder, name.c_str(), into, to, RENAME_EXCHANGE) == 0) {
+      struct stat out {};
+      if (fstatat(folder, name.c_str(), &out, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(out, target.old)) {
+        renamed = true;
+        unlinkat(folder, name.c_str(), 0);  // the old file
+        return;
+      }
+      const std::string reason = "another program put something else in the file's place while it was being saved";
+      if (renameat2(folder, name.c_str(), into, to, RENAME_EXCHANGE) != 0) {
+        renamed = true;  // what stands under the temporary name is not ours
+        Fail(path, reason + "; it could not be put back and is now named \"" + name + "\" (" + std::strerror(errno) +
+                       ")");
+      }
+      Fail(path, reason);
+    }
+    // A file system that cannot swap two names: the name is checked right
+    // before a plain rename.
+    if (errno != EINVAL) FailToPutInPlace(target, path);
+    struct stat now {};
+    if (fstatat(into, to, &now, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(now, target.old)) FailMoved(path);
+    if (renameat(folder, name.c_str(), into, to) != 0) FailToPutInPlace(target, path);
     renamed = true;
   }
 
  private:
-  // Tries random names with make until one is free.
-  template <typename Make>
-  void GiveAName(const std::string& path, Make make) {
-    static std::mt19937_64 random{std::random_device{}()};
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string tag(8, ' ');
-      for (char& c : tag) c = kLetters[random() % (sizeof kLetters - 1)];
-      name = ".save-" + tag + ".tmp";
-      if (make(name.c_str())) {
-        named = true;
-        return;
-      }
-      if (errno != EEXIST) FailInFolder(path);
+  // The rename failed: the file itself may be protected (immutable or
+  // append-only), else its folder refuses.
+  [[noreturn]] void FailToPutInPlace(const Target& target, const std::string& path) const {
+    const int error = errno;
+    struct statx status {};
+    if (error == EPERM && statx(target.file.fd, "", AT_EMPTY_PATH, 0, &status) == 0 &&
+        (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0) {
+      Fail(path, "the file itself is protected from being replaced (it is immutable or append-only)");
     }
-    Fail(path, "no unused name for a temporary file");
+    errno = error;
+    FailInFolder(path, replacing);
   }
 };
 
-// Copies the extended attributes of the file at `from` (its access control
-// list among them) to fd, but no file capabilities: like set-user-ID, the
+// Copies the extended attributes of the old file (its access control list
+// among them) to fd, but no file capabilities: like set-user-ID, the
 // kernel drops those when a file is written. An access control list that
 // cannot be copied fails the save, since without it the file could be open
-// to more users than before.
-void CopyAttributes(const std::string& from, int fd, const std::string& path) {
-  // Reads into buffer, which grows until what is read fits.
-  auto read = [](std::vector<char>& buffer, const auto& get) {
-    if (buffer.empty()) buffer.resize(1024);
-    ssize_t n = 0;
-    while ((n = get(buffer.data(), buffer.size())) < 0 && errno == ERANGE) buffer.resize(buffer.size() * 4);
-    return n;
-  };
+// to more users than before. Returns whether the old file had one.
+bool CopyAttributes(const AttributeSource& from, int fd, const std::string& path) {
   std::vector<char> names, value;
-  const ssize_t length = read(names, [&](char* b, size_t n) { return listxattr(from.c_str(), b, n); });
-  if (length < 0 && errno == ENOTSUP) return;
+  const ssize_t length = ReadGrowing(names, [&](char* b, size_t n) { return from.List(b, n); });
+  if (length < 0 && errno == ENOTSUP) return false;
   if (length < 0) FailWithErrno(path);
+  bool acl = false;
   for (const char* key = names.data(); key < names.data() + length; key += std::strlen(key) + 1) {
     if (std::strcmp(key, "security.capability") == 0) continue;
-    const ssize_t size = read(value, [&](char* b, size_t n) { return getxattr(from.c_str(), key, b, n); });
+    const ssize_t size = ReadGrowing(value, [&](char* b, size_t n) { return from.Get(key, b, n); });
     if (size < 0 && errno == ENODATA) continue;  // removed meanwhile
     if (size < 0) FailWithErrno(path);
+    const bool isAcl = std::strncmp(key, "system.posix_acl", 16) == 0;
+    acl = acl || std::strcmp(key, kAccessAcl) == 0;
     // Other attributes are kept where the system lets the process set them.
-    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 &&
-        std::strncmp(key, "system.posix_acl", 16) == 0)
-      FailWithErrno(path);
+    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 && isAcl) FailWithErrno(path);
   }
+  return acl;
+}
+
+// Takes away the access control list that the folder may have handed
+// down to the new file, where the file it stands for had none.
+void RemoveAccessAcl(int fd, const std::string& path) {
+  if (fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP) FailWithErrno(path);
+}
+
+// Errors of fchown that say the owner cannot be given here: not permitted,
+// not mapped in this user namespace, or not kept by the file system.
+bool OwnerCannotBeSet(int error) { return error == EPERM || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// Gives fd the mode. A file system that keeps no modes (FAT, say) may
+// refuse; the file then keeps the one it has, if that allows no more.
+void SetMode(int fd, mode_t mode, const std::string& path) {
+  if (fchmod(fd, mode) == 0) return;
+  const int error = errno;
+  struct stat now {};
+  if ((error == EPERM || error == ENOSYS || error == EOPNOTSUPP) && fstat(fd, &now) == 0 &&
+      (now.st_mode & 07777 & ~mode) == 0)
+    return;
+  FailWith(path, error);
 }
 
 // Gives fd what the old file had: its owner and group as far as the
-// process may set them, its extended attributes and its mode less
-// set-user-ID and set-group-ID.
+// process may set them, its extended attributes and access control list
+// (and none where it had none, whatever the folder hands down to new
+// files), and its mode less set-user-ID and set-group-ID.
 void KeepAttributes(const Target& target, int fd, const std::string& path) {
   const struct stat& old = target.old;
   if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-    if (errno != EPERM) FailWithErrno(path);
-    if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM) FailWithErrno(path);
+    if (!OwnerCannotBeSet(errno)) FailWithErrno(path);
+    if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
   }
-  CopyAttributes(ProcName(target.file.fd), fd, path);
+  const AttributeSource source(target.file.fd, target.folder.fd, target.name.c_str(), path);
+  if (!CopyAttributes(source, fd, path)) RemoveAccessAcl(fd, path);
   // An access control list sets the group bits from its mask; the mode,
   // set after it, sets the mask from the old group bits, which were the
   // old mask, so both come out as on the old file.
-  if (fchmod(fd, old.st_mode & 07777 & ~(S_ISUID | S_ISGID)) != 0) FailWithErrno(path);
+  SetMode(fd, old.st_mode & 07777 & ~(S_ISUID | S_ISGID), path);
+}
+
+// Gives the complete file the access of a new file in its folder: that of
+// an empty file made there with 0666, as any program makes one (the umask
+// or the folder's default access control list deciding, as the file
+// system does it), which is removed again at once.
+void GiveNewFileAccess(const TemporaryFile& temp, const std::string& path) {
+  Descriptor probe;
+  const std::string name = FreeName(path, false, [&](const char* candidate) {
+    probe.fd = openat(temp.folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return probe.fd >= 0;
+  });
+  struct stat made {};
+  std::vector<char> acl;
+  const int known = fstat(probe.fd, &made) == 0 ? 0 : errno;
+  const ssize_t size = ReadGrowing(acl, [&](char* b, size_t n) { return fgetxattr(probe.fd, kAccessAcl, b, n); });
+  const int error = errno;
+  unlinkat(temp.folder, name.c_str(), 0);
+  if (known != 0) FailWith(path, known);
+  const int fd = temp.file.fd;
+  if (size >= 0) {
+    if (fsetxattr(fd, kAccessAcl, acl.data(), static_cast<size_t>(size), 0) != 0) FailWithErrno(path);
+  } else if (error == ENODATA || error == ENOTSUP) {
+    RemoveAccessAcl(fd, path);
+  } else {
+    FailWith(path, error);
+  }
+  SetMode(fd, made.st_mode & 07777, path);
 }
 
 // Replaces or creates the regular file at path with bytes, all or nothing:
@@ -235,9 +396,8 @@ void KeepAttributes(const Target& target, int fd, const std::string& path) {
 // removed.
 void ReplaceFile(const std::string& path, const QByteArray& bytes) {
   Target target(path);
-  TemporaryFile temp(target.folder.fd, path);
+  TemporaryFile temp(target, path);
   const int fd = temp.file.fd;
-  if (target.exists) KeepAttributes(target, fd, path);
   // Every short write is followed by another, which either goes on or
   // fails with the reason (a full disk, a file size limit).
   const char* data = bytes.constData();
@@ -250,12 +410,17 @@ void ReplaceFile(const std::string& path, const QByteArray& bytes) {
     data += n;
     left -= static_cast<size_t>(n);
   }
+  // Complete: the file gets its final access.
+  if (target.exists)
+    KeepAttributes(target, fd, path);
+  else if (temp.named)
+    GiveNewFileAccess(temp, path);
   // Some file systems report a full disk only here.
   if (fsync(fd) != 0) FailWithErrno(path);
   temp.Replace(target, path);
   // A file system that reports a failed write only when the file is closed
   // has had it reported by fsync already.
-  close(std::exchange(temp.file.fd, -1));
+  temp.file.Reset(-1);
 
   // Make the new name itself last. The file is complete and in place by
   // now, so a failure here is no failure of the save.

@@ -15,18 +15,35 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // 255 - transparency) and every color byte, also of fully transparent
 // pixels.
 //
-// The file is written to a temporary file beside it, synced, and renamed
-// into place only when complete, so a failed save leaves an existing file
-// unchanged and no partial file behind; where the file system allows, the
-// temporary file has no name until just before the rename, so a killed save
-// leaves nothing either (but for a kill in the instant between the two,
-// which leaves the whole new file under a ".save-" name). The target is found as a plain open finds it: the kernel
-// follows symbolic links, with its own checks and limits, and the file a
-// link leads to is replaced while the link stays. A replaced file keeps its
-// owner and group (as far as the process may set them), its extended
-// attributes and access control list, and its mode less set-user-ID and
-// set-group-ID. An existing target that is not a regular file (a folder,
-// device, pipe or socket) is refused.
+// The file is written to a temporary file beside it, synced, and put in
+// place only when complete, so a failed save leaves an existing file
+// unchanged. Where the file system allows (and /proc is mounted), the
+// temporary file has no name until just before it is put in place, so a
+// killed save leaves nothing but in the instants around that step; it
+// then leaves the new file, or the old one after the names were swapped,
+// under a ".save-" name. Elsewhere the temporary file is made with that
+// name and no access for anyone else, gets its final access only when
+// complete (a new file that of an empty file made and removed beside it
+// at that moment), and is left behind by a save killed on its way.
+//
+// The target is found as a plain open finds it: the kernel follows
+// symbolic links, with its own checks and limits, and the file a link
+// leads to is replaced while the link stays. Through a link to a file that
+// does not exist yet, the save makes that file first, empty, as an open
+// would, and a failed or killed save leaves it (another program may have
+// made it in the same instant). A replaced file keeps its owner and group
+// as far as the process may set them and the file system and user
+// namespace can hold them, its extended attributes and access control
+// list (and none where it had none), and its mode less set-user-ID and
+// set-group-ID (on a file system that keeps no modes, the mode it gives,
+// if that allows no more); a new file gets the access that its folder
+// gives any new file. A target that is not a regular file (a folder,
+// device, pipe or socket), or that is immutable or append-only, is
+// refused. The new file swaps names with the old one, and anything but
+// the file that was opened (put there by another program meanwhile) gets
+// its place back and fails the save; on a file system that cannot swap
+// two names, the name is checked just before a plain rename, and a change
+// in that instant goes unnoticed.
 //
 // Raises NilObjectException for an empty path, OutOfBoundsException for a
 // quality or format out of range or a side outside 1 to 32767, and

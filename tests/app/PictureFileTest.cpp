@@ -1,15 +1,21 @@
 #include "framework/ui/PictureFile.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <atomic>
 #include <csignal>
 #include <functional>
 #include <map>
@@ -128,9 +134,10 @@ TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
 
 // The target is found as an open finds it, the kernel following up to 40 links, which stay. The file reached is
 // replaced by the whole PNG and keeps its owner and group (root may set them), extended attributes and access control
-// list, and its mode less set-user-ID and set-group-ID; a new file gets the umask's mode. Anything but a regular file,
-// a path with no folder, a write that runs short, and a folder that allows no new file (nobody's save in root's folder)
-// or no replacing (of someone else's file in a sticky folder) fail the save with the reason and change nothing.
+// list (none where it had none, whatever the folder hands down to new files), and its mode less set-user-ID and
+// set-group-ID; a new file gets the umask's mode. Anything but a regular file, a path with no folder, a write that
+// runs short, a file that is immutable or append-only, and a folder that allows no new file (nobody's save in root's
+// folder) or no replacing (of someone else's file in a sticky folder) fail the save with the reason and change nothing.
 TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   GTEST_FLAG_SET(death_test_style, "fast");  // a save as nobody runs in a child, in the folder made here
   QTemporaryDir dir;
@@ -138,20 +145,24 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   Save(*picture, dir.filePath("size.png"));
   const auto size = static_cast<rlim_t>(ReadAll(dir.filePath("size.png")).size());
   std::map<QString, std::string> kept;  // of each file replaced, what it keeps
-  for (const char* folder : {"folder.png", "locked", "sticky"}) ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
-  for (auto [name, mode] : {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751},
-                            {"mode660.png", 0660}, {"locked/open.png", 0666}, {"sticky/open.png", 0666}}) {
+  for (const char* folder : {"folder.png", "locked", "sticky", "inherits"}) ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
+  for (auto [name, mode] :
+       {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
+        {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644}}) {
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
     kept[name] = Kept(At(dir, name));
   }
   const bool root = getuid() == 0;  // root passes any folder's permissions: its saves there are made as nobody
   ASSERT_EQ(chown(At(dir, "mode660.png"), root ? 65534 : getuid(), root ? 65534 : getgid()), 0);
-  if (setxattr(At(dir, "mode660.png"), "user.comment", "Julia", 5, 0) == 0) {
+  if (setxattr(At(dir, "mode660.png"), "user.comment", "Julia", 5, 0) == 0 &&
+      setxattr(At(dir, "mode660.png"), "user.empty", "", 0, 0) == 0) {
     // u::rw-, u:65534:rw-, g::r--, m::rw-, o::---: the mode shows the mask as its group bits, the group may only read.
     const uint32_t acl[] = {2,           0x00060001u, 0xFFFFFFFFu, 0x00060002u, 65534,      0x00040004u,
                             0xFFFFFFFFu, 0x00060010u, 0xFFFFFFFFu, 0x00000020u, 0xFFFFFFFFu};
     ASSERT_EQ(setxattr(At(dir, "mode660.png"), "system.posix_acl_access", acl, sizeof acl, 0), 0);
+    // Handed down to the files made in the folder, but not to one replaced there that had no list of its own.
+    ASSERT_EQ(setxattr(At(dir, "inherits"), "system.posix_acl_default", acl, sizeof acl, 0), 0);
   }
   kept["mode660.png"] = Kept(At(dir, "mode660.png"));
   ASSERT_EQ(chmod(At(dir, "mode660.png"), 06660), 0);
@@ -167,7 +178,13 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   const bool device = mknod(At(dir, "null.png"), S_IFCHR | 0666, makedev(1, 3)) == 0;  // may be forbidden here
   for (auto [folder, mode] : {std::pair{"", 0755}, {"locked", root ? 0755 : 0555}, {"sticky", 01777}})
     ASSERT_EQ(chmod(At(dir, folder), mode), 0);
-  const char* const noFile = "its folder does not allow a new file";
+  // An immutable file in a folder that allows replacing it (where the file system and the process may set that).
+  int flags = FS_IMMUTABLE_FL;
+  const int fixed = open(At(dir, "fixed.png"), O_RDONLY);
+  const bool immutable = ioctl(fixed, FS_IOC_SETFLAGS, &flags) == 0;
+  const auto unfix = qScopeGuard([&] { flags = 0, ioctl(fixed, FS_IOC_SETFLAGS, &flags), close(fixed); });
+  const char* const noFile = "its folder does not allow a new file to be made there and put in the file's place";
+  const char* const noNewFile = "its folder does not allow a new file to be made there (Permission denied)";
   const struct {
     const char *name, *file, *refusal;
     rlim_t room = RLIM_INFINITY;
@@ -181,8 +198,9 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"mode444.png/new.png", nullptr, "Not a directory"},
                {"mode600.png", nullptr, "File too large", size - 1},
                {"mode660.png", nullptr, "File too large", size / 2},
-               {"to-made.png", nullptr, "File too large", 0}, {"to-made.png", nullptr, "File too large", size - 1},
-               {"to-made.png", "made.png", nullptr}, {"locked/open.png", nullptr, noFile},
+               {"inherits/plain.png", "inherits/plain.png", nullptr}, {"locked/open.png", nullptr, noFile},
+               {"locked/new.png", nullptr, noNewFile},
+               {"fixed.png", nullptr, immutable ? "the file itself is protected from being replaced" : nullptr},
                {"sticky/open.png", nullptr, root ? noFile : nullptr}};  // the file must be another user's
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -193,7 +211,7 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
         return ::testing::Test::HasFailure();
       };
       auto asNobody = [] { return setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0; };
-      if (c.refusal == noFile && root)
+      if ((c.refusal == noFile || c.refusal == noNewFile) && root)
         EXPECT_EXIT(std::_Exit(asNobody() && !refused() ? 0 : 1), ::testing::ExitedWithCode(0), "");
       else if (c.refusal != nullptr)
         refused();
@@ -208,6 +226,15 @@ TEST(PictureFileDeathTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
     EXPECT_EQ(QFileInfo(path).isSymLink(), QString(c.name) != c.file);
     EXPECT_EQ(Entries(dir.path()).size(), entries);
   }
+  // Through a dangling link a save makes the link's target, as an open does. A failed save leaves it, empty: another
+  // program may have made the same file in that instant.
+  const mode_t mask = umask(027);
+  EXPECT_THROW(SaveWithin(0, *picture, dir.filePath("to-made.png")), fw::IOException);
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("made.png")) && QFileInfo(dir.filePath("made.png")).size() == 0);
+  Save(*picture, dir.filePath("to-made.png"));
+  umask(mask);
+  ExpectPngOf(dir.filePath("made.png"), *picture);
+  EXPECT_EQ(Kept(At(dir, "made.png")), kept["made.png"]);
   chmod(At(dir, "locked"), 0755);  // for the folder's removal
 }
 
@@ -226,6 +253,117 @@ TEST(PictureFileTest, ALinkPlantedByAnotherUserInAStickyFolderIsRefused) {
   const std::string before = Take(home.path());
   ExpectFailedSaveChangesNothing([&] { Save(Picture(2, 2), planted); }, planted, shared.path(), "Permission denied");
   EXPECT_EQ(Take(home.path()), before);
+}
+
+// Runs f in a child process (in a folder of its own, say) and gives its wait status.
+int InChild(const std::function<int()>& f) {
+  const pid_t child = fork();
+  if (child == 0) std::_Exit(f());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+int SavedOrFailed(const Picture& picture, const char* path) {
+  try {
+    Save(picture, path);
+    return 0;
+  } catch (const fw::IOException& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+}
+
+// Inside a user namespace (a sandbox) in which the old owner has no id, the file is replaced without its owner, as
+// where the process may not give it; its mode and attributes are kept.
+TEST(PictureFileTest, AFileWhoseOwnerTheUserNamespaceCannotNameIsReplaced) {
+  if (getuid() != 0) GTEST_SKIP() << "giving a file to another owner takes root";
+  QTemporaryDir dir;
+  const QString path = dir.filePath("theirs.png");
+  Save(Picture(1, 1), path);
+  ASSERT_EQ(chown(At(dir, "theirs.png"), 65534, 65534) | chmod(At(dir, "theirs.png"), 0646), 0);
+  const auto picture = NoisyPicture(5, 5, 3);
+  const int status = InChild([&] {
+    auto write = [](const char* file, const char* line) {
+      QFile f(file);
+      return f.open(QIODevice::WriteOnly) && f.write(line) > 0;
+    };
+    if (unshare(CLONE_NEWUSER) != 0) return 77;
+    write("/proc/self/setgroups", "deny");
+    if (!write("/proc/self/uid_map", "0 0 1") || !write("/proc/self/gid_map", "0 0 1")) return 77;
+    return SavedOrFailed(*picture, QFile::encodeName(path).constData());
+  });
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "no user namespace can be made here";
+  EXPECT_EQ(status, 0);
+  ExpectPngOf(path, *picture);
+  EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0646) + " 0:0");
+}
+
+// Without /proc (in a chroot, say) a save still works: its temporary file has a name from the start and no access
+// for anyone else until it is complete (a save killed while writing leaves it behind as it was); then a replaced file
+// keeps its mode and attributes, and a new one gets what the folder gives a new file.
+TEST(PictureFileTest, WithoutProcTheFileIsClosedToOthersUntilComplete) {
+  if (getuid() != 0) GTEST_SKIP() << "a chroot takes root";
+  QTemporaryDir dir;
+  Save(Picture(1, 1), dir.filePath("old.png"));
+  ASSERT_EQ(chmod(At(dir, "old.png"), 0604) | setxattr(At(dir, "old.png"), "user.comment", "z", 1, 0), 0);
+  // u::rw-, u:65534:rw-, g::r--, m::rw-, o::r--, handed down to the new files.
+  const uint32_t acl[] = {2,           0x00060001u, 0xFFFFFFFFu, 0x00060002u, 65534,      0x00040004u,
+                          0xFFFFFFFFu, 0x00060010u, 0xFFFFFFFFu, 0x00040020u, 0xFFFFFFFFu};
+  ASSERT_EQ(setxattr(QFile::encodeName(dir.path()), "system.posix_acl_default", acl, sizeof acl, 0), 0);
+  close(open(At(dir, "reference"), O_CREAT | O_WRONLY, 0666));
+  const std::string old = Kept(At(dir, "old.png")), made = Kept(At(dir, "reference"));
+  const auto picture = NoisyPicture(30, 30, 4);
+  auto inChroot = [&](rlim_t room, const char* path) {
+    return InChild([&] {
+      if (chroot(QFile::encodeName(dir.path())) != 0 || chdir("/") != 0) return 2;
+      std::signal(SIGXFSZ, SIG_DFL);
+      const rlimit limit{room, RLIM_INFINITY};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      return SavedOrFailed(*picture, path);
+    });
+  };
+  const int killed = inChroot(1, "/new.png");
+  EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGXFSZ) << killed;
+  const QStringList left = QDir(dir.path()).entryList({".save-*.tmp"}, QDir::Hidden | QDir::Files);
+  ASSERT_EQ(left.size(), 1);
+  struct stat temporary {};
+  lstat(At(dir, left[0]), &temporary);
+  EXPECT_EQ(temporary.st_mode & 077, 0u);
+  QFile::remove(dir.filePath(left[0]));
+  EXPECT_EQ(inChroot(RLIM_INFINITY, "/old.png"), 0);
+  EXPECT_EQ(inChroot(RLIM_INFINITY, "/new.png"), 0);
+  ExpectPngOf(dir.filePath("old.png"), *picture);
+  ExpectPngOf(dir.filePath("new.png"), *picture);
+  EXPECT_EQ(Kept(At(dir, "old.png")), old);
+  EXPECT_EQ(Kept(At(dir, "new.png")), made);
+  EXPECT_EQ(Entries(dir.path()), QStringList({"new.png", "old.png", "reference"}));
+}
+
+// Another program that keeps swapping the file's name with its pipe's never loses the pipe: a save replaces the file
+// that it opened, or fails and puts back what it found in its place.
+TEST(PictureFileTest, WhatAnotherProgramPutsInTheFilesPlaceIsPutBack) {
+  QTemporaryDir dir;
+  const QByteArray file = At(dir, "swapped.png"), pipe = At(dir, "pipe");
+  Save(Picture(1, 1), dir.filePath("swapped.png"));
+  ASSERT_EQ(mkfifo(pipe, 0644), 0);
+  std::atomic<bool> done{false};
+  std::thread swapper([&] {
+    while (!done) renameat2(AT_FDCWD, file, AT_FDCWD, pipe, RENAME_EXCHANGE);
+  });
+  for (int i = 0; i < 300; ++i) {
+    try {
+      Save(Picture(2, 2), dir.filePath("swapped.png"));
+    } catch (const fw::IOException&) {
+    }
+  }
+  done = true;
+  swapper.join();
+  struct stat a {}, b {};
+  ASSERT_EQ(lstat(file, &a) | lstat(pipe, &b), 0);
+  EXPECT_EQ(S_ISFIFO(a.st_mode) + S_ISFIFO(b.st_mode), 1);
+  EXPECT_EQ(S_ISREG(a.st_mode) + S_ISREG(b.st_mode), 1);
+  EXPECT_EQ(Entries(dir.path()), QStringList({"pipe", "swapped.png"}));
 }
 
 // A save killed on its way leaves the old file or the whole new one, and,
