@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <string>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -117,9 +117,8 @@ const View kJuliaViews[] = {
     {30, 0, 1, 0, 7}, {1000, 0, 400, 3, 5, true}, {1000, 0, 500, 0, 0, true}, {333, 0, 301, 4, 8, true},
 };
 
-// Every Mandelbrot-type command on every view of its frame; both Julia
-// commands on every Julia view and on each constant of the table at the
-// default grid.
+// Every Mandelbrot-type command on every view of its frame; both Julia commands on every Julia view and on each
+// constant of the table at the default grid.
 std::vector<std::pair<int, View>> Cases() {
   std::vector<std::pair<int, View>> cases;
   for (int c : {0, 1, 2, 3, 4, 7, 8, 9})
@@ -131,19 +130,24 @@ std::vector<std::pair<int, View>> Cases() {
   return cases;
 }
 
+// A case as its test name reads, e.g. Quorix0_mn100_mw4_px500_set0 ("m" for a minus sign, "p" for a point).
+void PrintTo(const std::pair<int, View>& c, std::ostream* os) {
+  const auto& [index, v] = c;
+  std::ostringstream s;
+  s << kCommands[index].name << "_mn" << v.mn << "_mw" << v.mw << "_px" << v.mpixcel << "_set" << v.colorSet;
+  if (kCommands[index].julia) s << "_pick" << v.juliaPick;
+  for (char ch : s.str()) *os << (ch == '-' ? 'm' : ch == '.' ? 'p' : ch);
+}
+
 class CommandVsLiteral : public testing::TestWithParam<std::pair<int, View>> {};
 
 TEST_P(CommandVsLiteral, SamePictureAndSameMaMb) {
   const auto& [index, view] = GetParam();
   if (view.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
-  SCOPED_TRACE(testing::Message() << kCommands[index].name << " mn " << view.mn << " mw " << view.mw << " mpixcel "
-                                  << view.mpixcel << " set " << view.colorSet << " pick " << view.juliaPick);
   ExpectSameAsLiteral(kCommands[index], view);
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), [](const auto& info) {
-  return kCommands[info.param.first].name + std::string("_") + std::to_string(info.index);
-});
+INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), testing::PrintToStringParamName());
 
 TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   for (int k = 0; k < 10; ++k) {
