@@ -130,8 +130,8 @@ class Engine {
   // While the calling thread waits for the workers it calls waitHook now
   // and then (if set); the picture is not touched between the clearing and
   // the hook's last call. Everything the render needs is taken from the job
-  // before the hook is first called. Allocates nothing once its buffers
-  // have grown to the job's size.
+  // before the hook is first called. A render on the workers allocates
+  // nothing once the engine's buffers have grown to the job's size.
   //
   // Any thread may render at any time. A render started while another one
   // holds the workers (from its wait hook, or from another thread) runs on
