@@ -88,11 +88,14 @@ TEST_F(Panel, EveryArrowStepsItsOwnFieldAndPropertyBetweenTheLimits) {
   EXPECT_TRUE(w->selectColorSet == 0 && capture.reports.empty());
 }
 
-TEST_F(Panel, AfterARenderTheConstantStepperStartsFromItsField) {
+TEST_F(Panel, AfterARenderTheConstantSteppersStartFromTheirFields) {
+  for (int i = 0; i < 30; ++i) Press(4, false);  // EF(4) at its lower limit, -2
   QTest::mouseClick(w->QuorixPB0(), Qt::LeftButton);
   EXPECT_TRUE(w->ma == 2.0 && w->mb == 2.0 && w->EF(3)->Value() == "-1");  // the render's last point
   Press(3, true);
   EXPECT_TRUE(w->ma == -0.9 && w->mb == 2.0 && w->EF(3)->Value() == "-0.9");
+  Press(4, false);  // at the limit: writes the limit again and stores it
+  EXPECT_TRUE(w->mb == -2.0 && w->EF(4)->Value() == "-2");
 }
 
 TEST_F(Panel, ARowChosenInThePopupSetsTheColorSetByItsTextAndResetKeepsIt) {

@@ -1,5 +1,6 @@
 // The window as created: its 50 controls with their design values, their
-// lookups, the window's own design, its menus and its state after opening.
+// lookups and Tab order, the window's own design, its menus and its state
+// after opening.
 #include <QAction>
 #include <QKeySequence>
 #include <QTest>
@@ -121,6 +122,8 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   ObservedMW w;
   w.Construct();
   ASSERT_TRUE(w.ControlCount() == 50u && w.fontAfterCreation.size() == 50u);
+  std::multimap<int64_t, QWidget*> tabOrder;  // by TabIndex, equal ones in creation order
+  int pressed = 0;
   // By class: the enclosing control, and the edge locks left, top, right, bottom.
   const std::map<std::string, std::pair<std::string, std::string>> byClass = {
       {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
@@ -145,6 +148,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
     // Every control with a Tab stop takes the focus but the canvas and steppers (AllowFocus False).
     const bool focus = std::string("Rectangle Canvas UpDownArrows").find(d.cls) == std::string::npos;
     EXPECT_EQ(c->Widget()->focusPolicy(), focus ? Qt::StrongFocus : Qt::NoFocus);
+    if (focus) tabOrder.emplace(d.tabIndex, c->Widget());
     int64_t code = -1;
     Qt::Alignment shown{};
     if (auto* f = dynamic_cast<fw::TextField*>(c)) code = f->TextAlignment(), shown = f->alignment();
@@ -162,7 +166,9 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
     EXPECT_EQ(c->Transparent(), d.name == std::string("QuorixCV") || (label && d.index != 11 && d.index != 12));
     EXPECT_EQ(c->AllowAutoDeactivate(), !(label && (d.index == 10 || d.index == 1514 || d.index == 1617)));
     if (auto* b = dynamic_cast<fw::PushButton*>(c)) { EXPECT_EQ(b->MacButtonStyle(), d.name == std::string("ResetButton") ? 0 : 3); }
-    if (auto* f = dynamic_cast<fw::TextField*>(c)) { EXPECT_TRUE(f->ReadOnly()); }
+    if (auto* b = dynamic_cast<fw::PushButton*>(c)) b->Action.AddHandler([&pressed](fw::PushButton*) { ++pressed; });
+    const auto* f = dynamic_cast<fw::TextField*>(c);  // read-only, its text unmasked, in a frame
+    EXPECT_TRUE(!f || (f->ReadOnly() && f->displayText() == f->text() && f->hasFrame()));
     EXPECT_TRUE(c->Enabled() && c->Visible() && c->TabStop());
   }
   EXPECT_TRUE(w.ST(14) == nullptr && w.ST(20) == nullptr && w.EF(7) == nullptr);
@@ -170,6 +176,17 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   EXPECT_EQ(w.ST(5)->text(), QStringLiteral("関数Z(mx+myi)"));  // shown without its carriage return
   QTest::keyClicks(w.EF(0), "5");  // the fields take no keystrokes
   EXPECT_EQ(w.EF(0)->Value(), "100");
+  // In the active window Tab moves the focus by TabIndex, round to the first; Return, Enter and Escape press no button.
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w, 60000));
+  tabOrder.begin()->second->setFocus();
+  tabOrder.emplace(INT64_MAX, tabOrder.begin()->second);
+  for (auto it = tabOrder.begin(); std::next(it) != tabOrder.end(); ++it) {
+    QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(w.focusWidget(), std::next(it)->second) << "Tab from TabIndex " << it->first;
+  }
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(w.focusWidget(), key);
+  EXPECT_EQ(pressed, 0);
 
   // No handler ran while the controls were created.
   EXPECT_TRUE(w.mnAfterCreation == 0 && !w.backdropAfterCreation);

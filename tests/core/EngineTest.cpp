@@ -150,15 +150,24 @@ TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
     const render::Job job = SquareJob({cr}, {ci}, false, 4.0, INT64_MAX);
     ExpectRendersAs(job, Expected(job, 1 << 20), {1});
   }
-  // Each render counts the steps it takes: 1 for c = 3, which escapes at
-  // once, and 21 each for -0.5 and 0.26, still inside at the limit 20.
+}
+
+// A render counts its steps: all of them for points that escape (1 + 12 + 30 for c = 3, 0.3, 0.26, in each render),
+// and so few for points caught early in an exact cycle (0, -1, -2 at once; -0.5, -1.3, 0.24 after some hundred steps)
+// that at the limit 10^5 the render takes at most a quarter of the steps of the literal loops.
+TEST(EngineCycles, ARenderCountsItsStepsAndExactCyclesCutThemShort) {
+  EngineDefaults defaults;
   Engine::Shared().SetThreads(3);
+  const render::Job escaping = SquareJob({3, 0.3, 0.26}, {0}, false, 4, 100000);
+  const render::Job all = SquareJob({3, 0.3, 0.26, 0, -1, -2, -0.5, -1.3, 0.24}, {0}, false, 4, 100000);
+  std::vector<uint32_t> picture(9);
   for (render::Path path : EnginePaths()) {
     Engine::Shared().SetPath(path);
-    std::vector<uint32_t> picture(3);
     for (int round = 0; round < 2; ++round) {
-      Engine::Shared().Render(SquareJob({3.0, -0.5, 0.26}, {0.0}, false, 4.0, 20), picture.data());
+      Engine::Shared().Render(escaping, picture.data());
       EXPECT_EQ(Engine::Shared().LastSteps(), 43u) << static_cast<int>(path);
+      Engine::Shared().Render(all, picture.data());
+      EXPECT_LE(Engine::Shared().LastSteps(), (43u + 6 * 100001u) / 4) << static_cast<int>(path);
     }
   }
 }
