@@ -1,6 +1,5 @@
-// The engine's own promises: every formula in its written grouping on both
-// paths, exact cycle detection that shortens work without changing a
-// result, the largest limits, nested renders and any number of threads.
+// The engine's own promises: every formula in its written grouping on both paths, exact cycle detection that shortens
+// work without changing a result, the largest limits, nested renders and any number of threads.
 #include <gtest/gtest.h>
 #include <sched.h>
 
@@ -20,9 +19,8 @@ namespace {
 using render::Engine;
 using render::Formula;
 
-// Each path's update step against the literal step, bit for bit: another
-// grouping of the same polynomial differs in the last digits somewhere
-// among many points of every size.
+// Each path's update step against the literal step, bit for bit: another grouping of the same polynomial differs in
+// the last digits somewhere among many points of every size.
 TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
   struct Case {
     Formula formula;
@@ -81,8 +79,7 @@ render::Job SquareJob(const std::vector<double>& columns, const std::vector<doub
   return job;
 }
 
-// The step at which z^2 + c escapes beyond the bound, leaving the escaping
-// z; -1 when it does not within mn + 1 and cap steps.
+// The step at which z^2 + c escapes beyond the bound, leaving the escaping z; -1 if not within mn + 1 and cap steps.
 int64_t EscapeStep(double& zr, double& zi, double cr, double ci, double bound, int64_t mn, int64_t cap) {
   for (int64_t k = 0; k <= mn && k < cap; ++k) {
     oracle::Step2(zr, zi, cr, ci);
@@ -91,9 +88,8 @@ int64_t EscapeStep(double& zr, double& zi, double cr, double ci, double bound, i
   return -1;
 }
 
-// The picture a job must give, each point stepped as the loops write it;
-// a point still inside after cap steps must be in an exact cycle. Unused
-// pixels keep `untouched`.
+// The picture a job must give, each point stepped as the loops write it (a point still inside after cap steps must be
+// in an exact cycle); unused pixels keep `untouched`.
 std::vector<uint32_t> Expected(const render::Job& job, int64_t cap, uint32_t untouched = 0) {
   std::vector<uint32_t> out(job.rows.size() * job.columns.size(), untouched);
   for (size_t y = 0; y < job.rows.size(); ++y) {
@@ -127,9 +123,8 @@ void ExpectRendersAs(const render::Job& job, const std::vector<uint32_t>& expect
 // tabulated colors) or at the limit, exact cycles after a long way in, and near-cycles (zr back, zi not).
 TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
   EngineDefaults defaults;
-  // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; -0.74 and
-  // 0.24 settle slowly onto a point, -1.3 onto four; c just above 1/4
-  // escapes after 30 to 10^4 steps, more of them than there are lanes.
+  // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; -0.74 and 0.24 settle slowly onto a point, -1.3
+  // onto four; c just above 1/4 escapes after 30 to 10^4 steps, more of them than there are lanes.
   std::vector<double> cs = {-2.0, -1.0, 0.0, 3.0, -0.5, -0.74, 0.24, -1.3, 0.26, 0.2501, 0.25001, 0.250001};
   for (int n = 0; n < 40; ++n) cs.push_back(0.2500001 + n * 1e-8);
   // With c = 0: z0 = 0.5 squares down to 0, +-1 go to 1, 1.0001 and 2 escape.
@@ -143,9 +138,8 @@ TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
   for (int64_t mn : mns)
     for (const render::Job& job : {SquareJob(cs, {0.0}, false, 4.0, mn), SquareJob(z0s, {0.0}, true, 2.0, mn)})
       ExpectRendersAs(job, Expected(job, 1 << 20), {1, 4});
-  // Alone, a point goes to the lanes at once. From 0, c = 0.5625 + 0.9375i
-  // has zr = 0 again after two steps and escapes on the third; c = 0.5 +
-  // 0.5i has zr = 0.5 after one step and after two, and escapes later.
+  // Alone, a point goes to the lanes at once. From 0, c = 0.5625 + 0.9375i has zr = 0 again after two steps and
+  // escapes on the third; c = 0.5 + 0.5i has zr = 0.5 after one step and after two, and escapes later.
   for (const auto& [cr, ci] : {std::pair{0.5625, 0.9375}, std::pair{0.5, 0.5}}) {
     const render::Job job = SquareJob({cr}, {ci}, false, 4.0, INT64_MAX);
     ExpectRendersAs(job, Expected(job, 1 << 20), {1});
@@ -172,9 +166,9 @@ TEST(EngineCycles, ARenderCountsItsStepsAndExactCyclesCutThemShort) {
   }
 }
 
-// Renders side by side. A late job's points (c just above 1/4) escape after some 3000 to 10^4 steps, so their late
-// colors are asked for while points are computed: there a thread other than `unheld` waits until `released`. The
-// flags are relaxed, so the test adds no ordering of its own between the renders it runs together.
+// Renders nested in one that holds the workers. A late job's points (c just above 1/4) escape after some 3000 to 10^4
+// steps, so their late colors are asked for while points are computed: there a thread other than `unheld` waits until
+// `released`. The flags are relaxed, so the test adds no ordering of its own between the renders it runs together.
 std::atomic<bool> held{false}, released{false};
 std::atomic<std::thread::id> unheld;
 fw::Color HeldEscape(int64_t k, bool zrNegative, bool ziNegative, const Palette& p) {
@@ -194,58 +188,42 @@ render::Job LateJob(int points, std::vector<uint32_t>& expected) {
   return job;
 }
 
-// A render started from the wait hook: the hook runs while held workers
-// still have points of the first render. The hook runs only once the
-// caller waits for a worker, so render until it has.
-TEST(EngineNesting, RenderFromTheWaitHookCompletes) {
-  EngineDefaults defaults;
-  Engine::Shared().SetThreads(4);
-  std::vector<uint32_t> expectedOuter;
-  const render::Job outer = LateJob(512, expectedOuter);
-  TestWindow slow;
-  slow.mn = 51;
-  slow.mpixcel = 120;
-  fw::System::Random().Seed(17);
-  oracle::Quorix0(slow);
-
-  unheld = std::this_thread::get_id();
-  for (render::Path path : EnginePaths()) {
-    Engine::Shared().SetPath(path);
-    bool nested = false;
-    TestWindow inner;
-    inner.mn = 51;
-    inner.mpixcel = 120;
-    for (int attempt = 0; attempt < 100000 && !nested; ++attempt) {
-      released = false;
-      std::vector<uint32_t> picture(expectedOuter.size(), 0);
-      Engine::Shared().Render(outer, picture.data(), [&] {
-        if (nested) return;
-        fw::System::Random().Seed(17);
-        inner.QuorixPB0_Action(nullptr);
-        nested = true;
-        released = true;
-      });
-      ASSERT_EQ(picture, expectedOuter);
-    }
-    ASSERT_TRUE(nested) << "the wait hook never ran";
-    EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
-    EXPECT_EQ(inner.canvas.refreshes, 1);
-  }
-}
-
-// A render started from another thread while one runs: it runs alone on
-// that thread, and both pictures come out right. Every thread of the first
-// render that reaches a late point waits until the second is done.
-TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
+// A render started from the wait hook while held workers still have points of the first render (the hook runs only
+// once the caller waits for a worker, so render until it has), and one started from another thread while every thread
+// of the first render waits: each runs alone on its thread, and every picture comes out right.
+TEST(EngineNesting, RendersFromTheWaitHookAndFromAnotherThreadComplete) {
   EngineDefaults defaults;
   Engine::Shared().SetThreads(4);
   std::vector<uint32_t> expectedFirst, expectedSecond;
   const render::Job first = LateJob(512, expectedFirst);
   render::Job second = LateJob(256, expectedSecond);
   second.coloring.escape = &TestEscape;
-  unheld = std::thread::id();
+  TestWindow slow;
+  slow.mn = 51, slow.mpixcel = 120;
+  fw::System::Random().Seed(17);
+  oracle::Quorix0(slow);
   for (render::Path path : EnginePaths()) {
     Engine::Shared().SetPath(path);
+    unheld = std::this_thread::get_id();
+    bool nested = false;
+    TestWindow inner;
+    inner.mn = 51, inner.mpixcel = 120;
+    for (int attempt = 0; attempt < 100000 && !nested; ++attempt) {
+      released = false;
+      std::vector<uint32_t> picture(expectedFirst.size(), 0);
+      Engine::Shared().Render(first, picture.data(), [&] {
+        if (nested) return;
+        fw::System::Random().Seed(17);
+        inner.QuorixPB0_Action(nullptr);
+        nested = released = true;
+      });
+      ASSERT_EQ(picture, expectedFirst);
+    }
+    ASSERT_TRUE(nested) << "the wait hook never ran";
+    EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
+    EXPECT_EQ(inner.canvas.refreshes, 1);
+
+    unheld = std::thread::id();
     held = released = false;
     std::atomic<bool> firstDone{false};
     std::vector<uint32_t> picture1(expectedFirst.size(), 0), picture2(expectedSecond.size(), 0);
@@ -258,15 +236,12 @@ TEST(EngineNesting, RenderFromAnotherThreadWhileOneRuns) {
     Engine::Shared().Render(first, picture1.data());
     firstDone.store(true, std::memory_order_relaxed);
     other.join();
-    EXPECT_EQ(picture1, expectedFirst);
-    EXPECT_EQ(picture2, expectedSecond);
+    EXPECT_TRUE(picture1 == expectedFirst && picture2 == expectedSecond);
   }
 }
 
-// SetThreads comes next after the render that holds the workers, however
-// closely other threads follow one render with the next: a loop of calls
-// returns while two threads render back to back on one processor (as a
-// busy machine may leave them), and their pictures are right.
+// SetThreads comes next after the render that holds the workers, however closely other threads follow one render with
+// the next: calls return while two threads render back to back on one processor (as a busy machine may leave them).
 TEST(EngineThreads, SetThreadsIsNotStarvedByRendersBackToBack) {
   EngineDefaults defaults;
   std::vector<double> grid;
