@@ -18,16 +18,14 @@ void Write(MWModel& w, int64_t x, int64_t y, Color c) {
 
 using Palette16 = std::array<Color, 16>;
 
-Palette16 DrawPalette(MWModel& w) {
+// The palette draw, then the clearing of the picture.
+Palette16 DrawPaletteAndClear(MWModel& w) {
   Palette16 palette;
   for (int n = 0; n <= 15; ++n) palette[n] = w.ColorSetChange(w.selectColorSet);
-  return palette;
-}
-
-void ClearPicture(MWModel& w) {
   fw::Graphics& g = fw::Deref(w.CVBackdrop, "CVBackdrop").Graphics();
   g.SetDrawingColor(kTransparentBlack);
   g.ClearRect(0, 0, static_cast<double>(w.CVBackdrop->Width()), static_cast<double>(w.CVBackdrop->Height()));
+  return palette;
 }
 
 void ShowPicture(MWModel& w) {
@@ -46,14 +44,12 @@ auto Odd(int entry) {
   return [entry](int64_t k, const Palette16& p) { return k % 2 == 0 ? kOpaqueBlack : p[entry]; };
 }
 
-// The Mandelbrot-type loops as written: c in ma, mb (or in locals when
-// pointInWindow is false), every property read at its use. update(zr, zi,
-// cr, ci) replaces z; escaped(zr, zi) tests the new z.
+// The Mandelbrot-type loops as written: c in ma, mb (or in locals when pointInWindow is false), every property read at
+// its use. update(zr, zi, cr, ci) replaces z; escaped(zr, zi) tests the new z.
 template <class Update, class Escaped, class EscapeColor, class StepColor>
-void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update update,
-                     Escaped escaped, EscapeColor escapeColor, StepColor stepColor) {
-  const Palette16 palette = DrawPalette(w);
-  ClearPicture(w);
+void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update update, Escaped escaped,
+                     EscapeColor escapeColor, StepColor stepColor) {
+  const Palette16 palette = DrawPaletteAndClear(w);
   const int64_t ox = 0;
   const int64_t oy = verticalOffset ? static_cast<int64_t>(250.0 - static_cast<double>(w.mpixcel) / 2.0) : 0;
   double cr = 0.0, ci = 0.0;
@@ -87,9 +83,7 @@ bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
 void JuliaLoops(MWModel& w, int64_t bands) {
   const int64_t pick = fw::System::Random().InRange(0, 9);
   const double cr = kJuliaRe[static_cast<size_t>(pick)], ci = kJuliaIm[static_cast<size_t>(pick)];
-  const Palette16 palette = DrawPalette(w);
-  ClearPicture(w);
-
+  const Palette16 palette = DrawPaletteAndClear(w);
   const int64_t N = w.mpixcel;
   const double L = -2.0, T = 2.0;
   for (int64_t i = -N; i <= N; ++i) {

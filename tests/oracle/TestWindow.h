@@ -10,8 +10,7 @@
 #include "render/MWModel.h"
 
 // A canvas that only records what it was asked.
-class RecordingCanvas : public fw::Canvas {
- public:
+struct RecordingCanvas : fw::Canvas {
   int64_t Width() const override { return 500; }
   int64_t Height() const override { return 500; }
   void Refresh(bool erase) override { ++refreshes; lastErase = erase; }
@@ -21,11 +20,9 @@ class RecordingCanvas : public fw::Canvas {
 
 // The window state without a GUI as the real window opens: the panel's
 // defaults and a transparent 500 x 500 canvas picture.
-class TestWindow : public MWModel {
- public:
+struct TestWindow : MWModel {
   TestWindow() {
-    mn = 100, mpixcel = 500;
-    mw = 4.0, ma = -1.0, mb = 1.0;
+    mn = 100, mpixcel = 500, mw = 4.0, ma = -1.0, mb = 1.0;
     CVBackdrop = std::make_shared<fw::Picture>(500, 500);
     CVBackdrop->Graphics().SetDrawingColor(fw::Color(0xFFFFFFFFu));
     CVBackdrop->Graphics().FillRect(0, 0, 500, 500);
@@ -47,9 +44,8 @@ inline uint64_t SeedForJuliaPick(int64_t pick) {
 }
 
 inline std::vector<render::Path> EnginePaths() {
-  std::vector<render::Path> paths = {render::Path::Scalar};
-  if (render::Engine::VectorAvailable()) paths.push_back(render::Path::Vector);
-  return paths;
+  if (render::Engine::VectorAvailable()) return {render::Path::Scalar, render::Path::Vector};
+  return {render::Path::Scalar};
 }
 
 // Gives the shared engine back its own path and thread count on leaving.
