@@ -8,8 +8,7 @@
 
 namespace {
 
-// The five sets, entry by entry, as color words: sets 1 to 4 are the
-// written red, green, blue triples, opaque (0x00RRGGBB).
+// The five sets, entry by entry, as color words: sets 1 to 4 are the written red, green, blue triples (0x00RRGGBB).
 constexpr uint32_t kSets[5][16] = {
     {0x00000000, 0x000000FF, 0x00996633, 0xFF000000, 0x0000FFFF, 0x00555555, 0x00808080, 0x0000FF00,
      0x00AAAAAA, 0x00FF00FF, 0x00FF8000, 0x00800080, 0x00FF0000, 0x00008080, 0x00FFFFFF, 0x00FFFF00},
@@ -23,8 +22,8 @@ constexpr uint32_t kSets[5][16] = {
      0x0032551F, 0x006E2D25, 0x006C9BA9, 0x00EE5131, 0x002A3C33, 0x002A2B33, 0x00C6D6E0, 0x0090E173},
 };
 
-// Each draw takes one number r from 0 to 15 of the shared generator and
-// answers entry r of the chosen set; numbers other than 1 to 4 choose set 0.
+// Each draw takes one number r from 0 to 15 of the shared generator and answers entry r of the chosen set; numbers
+// other than 1 to 4 choose set 0.
 TEST(ColorSets, EveryEntryAndColorSetChangeFromOneDraw) {
   ASSERT_TRUE(colorsets::kSetCount == 5 && colorsets::kEntries == 16);
   for (int set = 0; set < 5; ++set)

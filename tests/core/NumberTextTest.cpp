@@ -22,19 +22,17 @@ TEST(NumberTextTest, StrFormats) {
 }
 
 TEST(NumberTextTest, ValReadsTheLeadingNumberAndGivesZeroForNone) {
-  const std::pair<const char*, double> cases[] = {
+  const std::pair<std::string, double> cases[] = {
       {"+3", 3},       {"  7", 7},       {"\t-7", -7},       {".5", 0.5},       {"-.5", -0.5},    {"5.", 5},
       {"1e3", 1000},   {"2.5E-2", 0.025}, {"1e", 1},          {"1e+", 1},        {"12abc", 12},    {"1,5", 1},
       {"3 4", 3},      {"0x10", 0},      {"", 0},             {"abc", 0},        {"-", 0},         {".", 0},
       {"--1", 0},      {"+-1", 0},       {" ", 0},            {"e5", 0},         {"1e400", INFINITY},
-      {"-1e400", -INFINITY}, {"1E-400", 0}, {"0.001e400", INFINITY},
+      {"-1e400", -INFINITY}, {"1E-400", 0}, {"0.001e400", INFINITY}, {std::string(400, '9'), INFINITY},
+      {"0." + std::string(400, '0') + "1", 0}, {"0." + std::string(400, '0') + "1e410", 1e9},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(Val(text), value) << '"' << text << '"';
 
   EXPECT_FALSE(std::signbit(Val("-0")) || std::signbit(Val("-1e-400")));
-  EXPECT_EQ(Val(std::string(400, '9')), INFINITY);
-  EXPECT_EQ(Val("0." + std::string(400, '0') + "1"), 0.0);
-  EXPECT_EQ(Val("0." + std::string(400, '0') + "1e410"), 1e9);
   EXPECT_TRUE(Val(std::string_view("12", 1)) == 1 && Val(std::string_view()) == 0);  // reads only the view
 }
 

@@ -5,10 +5,7 @@
 namespace {
 
 using namespace std::string_literals;
-using fw::UnsupportedFormatException;
 using Writer = fw::PropertyRecordWriter<>;
-
-std::vector<fw::PropertyEntry> Decode(const std::string& bytes) { return fw::DecodePropertyRecord(bytes); }
 
 // The record without its last n bytes.
 std::string Cut(const Writer& w, size_t n) { return w.Bytes().substr(0, w.Bytes().size() - n); }
@@ -23,22 +20,17 @@ TEST(PropertyRecord, WritesAndReadsEveryValueEncoding) {
             "Left \xFB\xFF\xFF\xFF\xFF\xFF\xFF\xFF" "BorderThickness \0\0\0\0\0\0\x08\x40" "FontSize \0\0\x40\x41"
             "TopLeftColor \x56\x34\x12\xFF" "Visible \x01" "Bold \0" "FontUnit \x03"
             "Value \x04\0\0\0\xE5\xB9\x85=" "Tooltip \0\0\0\0"s);
-  const auto e = Decode(record);
-  ASSERT_EQ(e.size(), 9u);
-  EXPECT_TRUE(e[0].key == "Left" && std::get<int64_t>(e[0].value) == -5);
-  EXPECT_EQ(std::get<double>(e[1].value), 3.0);
-  EXPECT_EQ(std::get<float>(e[2].value), 12.0f);
-  EXPECT_EQ(std::get<fw::Color>(e[3].value), fw::Color(0xFF123456u));
-  EXPECT_TRUE(std::get<bool>(e[4].value) && !std::get<bool>(e[5].value));
-  EXPECT_EQ(std::get<fw::FontUnits>(e[6].value).code, 3);
-  EXPECT_TRUE(std::get<std::string>(e[7].value) == "\xE5\xB9\x85=" && std::get<std::string>(e[8].value).empty());
-  EXPECT_TRUE(Decode("").empty());
+  const auto e = fw::DecodePropertyRecord(record);
+  const fw::PropertyValue values[] = {int64_t{-5}, 3.0, 12.0f, fw::Color(0xFF123456u), true, false,
+                                      fw::FontUnits{3}, "\xE5\xB9\x85="s, ""s};
+  ASSERT_EQ(e.size(), std::size(values));
+  for (size_t i = 0; i < e.size(); ++i) EXPECT_TRUE(e[i].value == values[i]) << e[i].key;  // value and type
+  EXPECT_TRUE(e[0].key == "Left" && fw::DecodePropertyRecord("").empty());
 }
 
 struct Malformed {
   const char* what;
-  std::string bytes;
-  std::string message;  // a part of the message that must appear
+  std::string bytes, message;  // message: a part of the message that must appear
 };
 
 TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
@@ -63,9 +55,9 @@ TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     try {
-      Decode(c.bytes);
+      fw::DecodePropertyRecord(c.bytes);
       ADD_FAILURE() << "no exception";
-    } catch (const UnsupportedFormatException& e) {
+    } catch (const fw::UnsupportedFormatException& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
       EXPECT_STREQ(e.ClassName(), "UnsupportedFormatException");
     }
