@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int T = -1;  // &hFF000000, fully transparent black (also: a pixel the grid never reaches)
-constexpr int B = -2;  // &h00000000, opaque black
+constexpr int T = 16;  // &hFF000000, fully transparent black (also: a pixel the grid never reaches)
+constexpr int B = 17;  // &h00000000, opaque black
 
 struct Figure {
   int x, y, expect;  // palette index 0..15, T or B
@@ -114,29 +114,22 @@ TEST(DesignFigures, EveryCommandPaintsTheWorkedPixels) {
       SCOPED_TRACE(testing::Message() << v.command << " mn " << v.mn << " mpixcel " << v.mpixcel << " pick " << v.pick
                                       << (path == render::Path::Scalar ? " scalar" : " vector"));
       // Seeds whose draws give 16 different colours of set 4 (after the Julia constant): the palette draw,
-      // palette(n) = entry InRange(0, 15) for n = 0..15 in order, replayed.
+      // palette(n) = entry InRange(0, 15) for n = 0..15 in order, replayed; then T and B.
       const uint64_t seed = v.pick < 0 ? 473558 : v.pick == 0 ? 508314 : 6431199;
       fw::Random r(seed);
-      if (v.pick >= 0) {
-        ASSERT_EQ(r.InRange(0, 9), v.pick);
-      }
-      Palette palette;
-      std::set<uint32_t> distinct = {fw::colors::kOpaqueBlack.value, fw::colors::kTransparentBlack.value};
-      for (fw::Color& c : palette)
-        distinct.insert((c = colorsets::Set(4)[static_cast<size_t>(r.InRange(0, 15))]).value);
-      ASSERT_EQ(distinct.size(), 18u);
+      ASSERT_TRUE(v.pick < 0 || r.InRange(0, 9) == v.pick);  // the Julia constant is drawn first
+      std::vector<uint32_t> colors;
+      for (int n = 0; n < 16; ++n) colors.push_back(colorsets::Set(4)[static_cast<size_t>(r.InRange(0, 15))].value);
+      colors.insert(colors.end(), {fw::colors::kTransparentBlack.value, fw::colors::kOpaqueBlack.value});
+      ASSERT_EQ(std::set<uint32_t>(colors.begin(), colors.end()).size(), 18u);
 
       TestWindow w;
       w.mn = v.mn, w.mpixcel = v.mpixcel, w.selectColorSet = 4;
       fw::System::Random().Seed(seed);
       (w.*v.action)(nullptr);
-      for (const Figure& f : v.figures) {
-        const fw::Color want = f.expect == T   ? fw::colors::kTransparentBlack
-                               : f.expect == B ? fw::colors::kOpaqueBlack
-                                               : palette[static_cast<size_t>(f.expect)];
-        EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(f.x, f.y).value, want.value)
-            << "pixel (" << f.x << ", " << f.y << ") should be " << f.expect << " (-1 transparent, -2 black)";
-      }
+      for (const Figure& f : v.figures)
+        EXPECT_EQ(w.CVBackdrop->RGBSurface().Pixel(f.x, f.y).value, colors[static_cast<size_t>(f.expect)])
+            << "pixel (" << f.x << ", " << f.y << ") should be " << f.expect << " (16 transparent, 17 black)";
       EXPECT_TRUE(v.keepsMaMb ? w.ma == -1.0 && w.mb == 1.0 : w.ma == 2.0 && w.mb == 2.0) << w.ma << ", " << w.mb;
     }
   }
