@@ -4,7 +4,6 @@
 #include <sched.h>
 
 #include <atomic>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <thread>
@@ -48,8 +47,7 @@ TEST(EngineGrouping, EveryFormulaStepsAsTheLiteralLoopsOnEveryPath) {
         double br = ar, bi = ai;
         c.literal(ar, ai, cr, ci);
         render::StepOnce(c.formula, path, br, bi, cr, ci);
-        ASSERT_TRUE(std::bit_cast<uint64_t>(br) == std::bit_cast<uint64_t>(ar) &&
-                    std::bit_cast<uint64_t>(bi) == std::bit_cast<uint64_t>(ai))
+        ASSERT_TRUE(std::memcmp(&br, &ar, sizeof ar) == 0 && std::memcmp(&bi, &ai, sizeof ai) == 0)
             << (path == render::Path::Scalar ? "scalar path " : "vector path ") << n;
       }
     }
@@ -119,9 +117,12 @@ void ExpectRendersAs(const render::Job& job, const std::vector<uint32_t>& expect
   }
 }
 
-// The largest limits and limits at a point's escape step: escapes at once, after thousands of steps (past the
-// tabulated colors) or at the limit, exact cycles after a long way in, and near-cycles (zr back, zi not).
-TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
+// Jobs against the step-by-step result: the largest limits and limits at a point's escape step (escapes at once, after
+// thousands of steps past the tabulated colors or at the limit, exact cycles after a long way in, near-cycles with zr
+// back and zi not), and grids of every awkward size (one point, fewer points than a group of lanes, a row shorter than
+// a group, unused columns and rows between used ones and at the edges), whose batches of changing size must cover
+// every point once whatever the number of threads; a render after one with more used rows shows no leftovers.
+TEST(EngineResults, EveryLimitAndGridSizeGivesTheStepByStepResult) {
   EngineDefaults defaults;
   // c = -2 stays at 2 with |z|^2 exactly 4, c = -1 cycles 0, -1; -0.74 and 0.24 settle slowly onto a point, -1.3
   // onto four; c just above 1/4 escapes after 30 to 10^4 steps, more of them than there are lanes.
@@ -143,6 +144,23 @@ TEST(EngineLimits, LargestLimitsAndEscapesAtTheLimitGiveTheStepByStepResult) {
   for (const auto& [cr, ci] : {std::pair{0.5625, 0.9375}, std::pair{0.5, 0.5}}) {
     const render::Job job = SquareJob({cr}, {ci}, false, 4.0, INT64_MAX);
     ExpectRendersAs(job, Expected(job, 1 << 20), {1});
+  }
+  constexpr uint32_t kUntouched = 0x12345678u;
+  for (const auto& [width, height] : {std::pair{1, 1}, {5, 1}, {1, 7}, {13, 3}, {31, 17}, {200, 90}}) {
+    std::vector<double> columns, rows;
+    for (int x = 0; x < width; ++x) columns.push_back(-2.0 + 2.6 * x / width);
+    for (int y = 0; y < height; ++y) rows.push_back(-1.3 + 2.6 * y / height);
+    for (int64_t mn : {int64_t{0}, int64_t{1}, int64_t{50}, int64_t{700}}) {
+      for (bool julia : {false, true}) {
+        render::Job job = SquareJob(columns, rows, julia, 4.0, mn);
+        job.cr = -0.75;
+        job.ci = 0.11;
+        for (int x = 4; x < width; x += 7) job.columnUsed[static_cast<size_t>(x)] = 0;
+        for (int y = 3; y < height; y += 5) job.rowUsed[static_cast<size_t>(y)] = 0;
+        if (julia && height > 1) job.rowUsed.back() = job.columnUsed.front() = 0;
+        ExpectRendersAs(job, Expected(job, INT64_MAX, kUntouched), {1, 2, 8}, kUntouched);
+      }
+    }
   }
 }
 
@@ -222,7 +240,7 @@ TEST(EngineNesting, RendersFromTheWaitHookAndFromAnotherThreadComplete) {
     ASSERT_TRUE(nested) << "the wait hook never ran";
     EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
     EXPECT_EQ(inner.canvas.refreshes, 1);
-
+    // Then from another thread, while every thread of the first render waits.
     unheld = std::thread::id();
     held = released = false;
     std::atomic<bool> firstDone{false};
@@ -270,30 +288,6 @@ TEST(EngineThreads, SetThreadsIsNotStarvedByRendersBackToBack) {
   a.join();
   b.join();
   sched_setaffinity(0, sizeof all, &all);
-}
-
-// Grids of every awkward size: one point, fewer points than a group of lanes, a row shorter than a group, unused
-// columns and rows between used ones and at the edges, limits from 0 up; the batches of changing size must cover
-// every point once whatever the number of threads. A render after one with more used rows shows no leftovers.
-TEST(EngineThreads, EveryGridSizeGivesTheStepByStepResult) {
-  EngineDefaults defaults;
-  constexpr uint32_t kUntouched = 0x12345678u;
-  for (const auto& [width, height] : {std::pair{1, 1}, {5, 1}, {1, 7}, {13, 3}, {31, 17}, {200, 90}}) {
-    std::vector<double> columns, rows;
-    for (int x = 0; x < width; ++x) columns.push_back(-2.0 + 2.6 * x / width);
-    for (int y = 0; y < height; ++y) rows.push_back(-1.3 + 2.6 * y / height);
-    for (int64_t mn : {int64_t{0}, int64_t{1}, int64_t{50}, int64_t{700}}) {
-      for (bool julia : {false, true}) {
-        render::Job job = SquareJob(columns, rows, julia, 4.0, mn);
-        job.cr = -0.75;
-        job.ci = 0.11;
-        for (int x = 4; x < width; x += 7) job.columnUsed[static_cast<size_t>(x)] = 0;
-        for (int y = 3; y < height; y += 5) job.rowUsed[static_cast<size_t>(y)] = 0;
-        if (julia && height > 1) job.rowUsed.back() = job.columnUsed.front() = 0;
-        ExpectRendersAs(job, Expected(job, INT64_MAX, kUntouched), {1, 2, 8}, kUntouched);
-      }
-    }
-  }
 }
 
 }  // namespace
