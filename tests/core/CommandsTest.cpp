@@ -1,5 +1,4 @@
-// Every render command against its literal loops: the same pixels and the
-// same ma, mb, bit for bit, on the AVX2 path and on the scalar path.
+// Every render command against its literal loops: the same pixels and ma, mb, bit for bit, on both paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,11 +22,9 @@ constexpr bool kSanitized = false;
 
 namespace {
 
-using Action = void (MWModel::*)(fw::PushButton*);
-
 struct Command {
   const char* name;
-  Action fast;
+  void (MWModel::*fast)(fw::PushButton*);
   void (*literal)(MWModel&);
   bool julia;
 };
@@ -58,39 +55,6 @@ int64_t NextDrawAfterRender(uint64_t seed, bool julia) {
   fw::Random r(seed);
   for (int n = 0; n < (julia ? 17 : 16); ++n) r.InRange(0, 15);
   return r.InRange(0, 1 << 30);
-}
-
-// Renders with the literal loops and with the engine on each path, alone and with helpers, from the same generator
-// state and compares everything the render leaves behind.
-void ExpectSameAsLiteral(const Command& c, const View& v) {
-  const uint64_t seed = c.julia ? SeedForJuliaPick(v.juliaPick) : 1234;
-  auto prepare = [&](TestWindow& w) {
-    w.mn = v.mn, w.mw = v.mw, w.mpixcel = v.mpixcel, w.selectColorSet = v.colorSet;
-    fw::System::Random().Seed(seed);
-  };
-  TestWindow slow;
-  prepare(slow);
-  c.literal(slow);
-
-  EngineDefaults defaults;
-  for (int threads : {1, 3}) {
-    for (render::Path path : EnginePaths()) {
-      SCOPED_TRACE(testing::Message() << (path == render::Path::Scalar ? "scalar " : "vector ") << threads);
-      render::Engine::Shared().SetThreads(threads);
-      render::Engine::Shared().SetPath(path);
-      TestWindow fast;
-      prepare(fast);
-      (fast.*c.fast)(nullptr);
-      const uint32_t *a = fast.CVBackdrop->Data(), *b = slow.CVBackdrop->Data();
-      const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
-      EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
-      EXPECT_EQ(std::bit_cast<uint64_t>(fast.ma), std::bit_cast<uint64_t>(slow.ma)) << fast.ma << " vs " << slow.ma;
-      EXPECT_EQ(std::bit_cast<uint64_t>(fast.mb), std::bit_cast<uint64_t>(slow.mb)) << fast.mb << " vs " << slow.mb;
-      EXPECT_EQ(fast.CVBackdrop->Graphics().DrawingColor(), slow.CVBackdrop->Graphics().DrawingColor());
-      EXPECT_TRUE(fast.canvas.refreshes == slow.canvas.refreshes && fast.canvas.lastErase == slow.canvas.lastErase);
-      EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), NextDrawAfterRender(seed, c.julia));
-    }
-  }
 }
 
 // Views of the Mandelbrot-type frame: defaults, odd limits and grids, grids larger than the picture, deep views at
@@ -134,10 +98,39 @@ void PrintTo(const std::pair<int, View>& c, std::ostream* os) {
 
 class CommandVsLiteral : public testing::TestWithParam<std::pair<int, View>> {};
 
+// Renders with the literal loops and with the engine on each path, alone and with helpers, from the same generator
+// state and compares everything the render leaves behind.
 TEST_P(CommandVsLiteral, SamePictureAndSameMaMb) {
-  const auto& [index, view] = GetParam();
-  if (view.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
-  ExpectSameAsLiteral(kCommands[index], view);
+  const Command& c = kCommands[GetParam().first];
+  const View& v = GetParam().second;
+  if (v.heavy && kSanitized) GTEST_SKIP() << "deep view: release build only";
+  const uint64_t seed = c.julia ? SeedForJuliaPick(v.juliaPick) : 1234;
+  auto prepare = [&](TestWindow& w) {
+    w.mn = v.mn, w.mw = v.mw, w.mpixcel = v.mpixcel, w.selectColorSet = v.colorSet;
+    fw::System::Random().Seed(seed);
+  };
+  TestWindow slow;
+  prepare(slow);
+  c.literal(slow);
+  EngineDefaults defaults;
+  for (int threads : {1, 3}) {
+    for (render::Path path : EnginePaths()) {
+      SCOPED_TRACE(testing::Message() << (path == render::Path::Scalar ? "scalar " : "vector ") << threads);
+      render::Engine::Shared().SetThreads(threads);
+      render::Engine::Shared().SetPath(path);
+      TestWindow fast;
+      prepare(fast);
+      (fast.*c.fast)(nullptr);
+      const uint32_t *a = fast.CVBackdrop->Data(), *b = slow.CVBackdrop->Data();
+      const int first = static_cast<int>(std::mismatch(a, a + 500 * 500, b).first - a);
+      EXPECT_EQ(first, 500 * 500) << "first differing pixel (" << first % 500 << ", " << first / 500 << ")";
+      EXPECT_EQ(std::bit_cast<uint64_t>(fast.ma), std::bit_cast<uint64_t>(slow.ma)) << fast.ma << " vs " << slow.ma;
+      EXPECT_EQ(std::bit_cast<uint64_t>(fast.mb), std::bit_cast<uint64_t>(slow.mb)) << fast.mb << " vs " << slow.mb;
+      EXPECT_EQ(fast.CVBackdrop->Graphics().DrawingColor(), slow.CVBackdrop->Graphics().DrawingColor());
+      EXPECT_TRUE(fast.canvas.refreshes == slow.canvas.refreshes && fast.canvas.lastErase == slow.canvas.lastErase);
+      EXPECT_EQ(fw::System::Random().InRange(0, 1 << 30), NextDrawAfterRender(seed, c.julia));
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, CommandVsLiteral, testing::ValuesIn(Cases()), testing::PrintToStringParamName());
@@ -149,9 +142,11 @@ TEST(JuliaFrame, ConstantsAreTheWrittenDecimals) {
   }
 }
 
-// Grids far larger than the picture, which the loops cannot compare: they compute only the picture, without overflow
-// on the way, and leave the last point in ma, mb as the loops compute it.
-TEST(RenderFrames, HugeGridsComputeOnlyThePicture) {
+// What the loops cannot be compared on. Grids far larger than the picture: the frames compute only the picture,
+// without overflow on the way, and leave the last point in ma, mb as the loops compute it. A missing picture fails
+// after the palette draws (and the Julia pick), before anything is shown; a missing canvas fails at the show step,
+// after drawing.
+TEST(RenderFrames, HugeGridsComputeOnlyThePictureAndANilBackdropOrCanvasRaises) {
   for (const int64_t mpixcel : {INT64_MAX, (int64_t{1} << 53) + 1, int64_t{1} << 40}) {
     TestWindow w;
     w.mpixcel = mpixcel, w.mn = 20;
@@ -159,11 +154,6 @@ TEST(RenderFrames, HugeGridsComputeOnlyThePicture) {
     EXPECT_NO_THROW(w.QuorixPB5_Action(nullptr)) << mpixcel;  // the Julia frame keeps ma, mb
     EXPECT_TRUE(w.ma == 2.0 && w.mb == 2.0 && w.canvas.refreshes == 2) << mpixcel;
   }
-}
-
-// A missing picture fails after the palette draws (and the Julia pick), before anything is shown; a missing canvas
-// fails at the show step, after drawing.
-TEST(RenderFailures, NilBackdropOrCanvasRaises) {
   for (const Command& c : kCommands) {
     SCOPED_TRACE(c.name);
     TestWindow w;
