@@ -122,7 +122,6 @@ TEST(DesignFigures, EveryCommandPaintsTheWorkedPixels) {
       for (int n = 0; n < 16; ++n) colors.push_back(colorsets::Set(4)[static_cast<size_t>(r.InRange(0, 15))].value);
       colors.insert(colors.end(), {fw::colors::kTransparentBlack.value, fw::colors::kOpaqueBlack.value});
       ASSERT_EQ(std::set<uint32_t>(colors.begin(), colors.end()).size(), 18u);
-
       TestWindow w;
       w.mn = v.mn, w.mpixcel = v.mpixcel, w.selectColorSet = 4;
       fw::System::Random().Seed(seed);

@@ -17,7 +17,6 @@ fw::FileTypeRegistry& Registry() { return fw::FileTypeRegistry::Instance(); }
 TEST(FileTypeTest, ConversionRegistersOnceSettersAndDestructionWithdraw) {
   FileType fresh;
   EXPECT_TRUE(fresh.Name().empty() && fresh.UTI().empty() && !fresh.Imported() && !fresh.IsRegistered());
-
   auto type = std::make_unique<FileType>();
   type->SetName("test/one");
   type->SetExtensions(".tst;.tt");
@@ -34,7 +33,6 @@ TEST(FileTypeTest, ConversionRegistersOnceSettersAndDestructionWithdraw) {
   EXPECT_EQ(type->Operator_Convert(), "test/one");
   type->Register();
   EXPECT_TRUE(Registry().Entries().size() == count && !Registry().Find("TEST/ONE"));  // names are matched exactly
-
   const std::function<void(FileType&)> setters[] = {
       [](FileType& t) { t.SetName("test/renamed"); },      [](FileType& t) { t.SetExtensions(".new"); },
       [](FileType& t) { t.SetMacType("NEW "); },           [](FileType& t) { t.SetMacCreator("ABCD"); },

@@ -31,7 +31,6 @@ TEST(NumberTextTest, ValReadsTheLeadingNumberAndGivesZeroForNone) {
       {"0." + std::string(400, '0') + "1", 0}, {"0." + std::string(400, '0') + "1e410", 1e9},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(Val(text), value) << '"' << text << '"';
-
   EXPECT_FALSE(std::signbit(Val("-0")) || std::signbit(Val("-1e-400")));
   EXPECT_TRUE(Val(std::string_view("12", 1)) == 1 && Val(std::string_view()) == 0);  // reads only the view
 }
@@ -47,9 +46,9 @@ TEST(NumberTextTest, IgnoresTheLocale) {
   const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
   const std::string savedC = std::setlocale(LC_ALL, nullptr);
   bool germanC = false;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German"}) germanC = germanC || std::setlocale(LC_ALL, name);
-  EXPECT_TRUE(Str(-1.9) == "-1.9" && Str(12345.0) == "12345");
-  EXPECT_TRUE(Val("0.5") == 0.5 && Val("1,5") == 1.0);
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German"})
+    germanC = germanC || std::setlocale(LC_ALL, name);
+  EXPECT_TRUE(Str(-1.9) == "-1.9" && Str(12345.0) == "12345" && Val("0.5") == 0.5 && Val("1,5") == 1.0);
   std::setlocale(LC_ALL, savedC.c_str());
   std::locale::global(saved);
   if (!germanC) GTEST_SKIP() << "no German C locale installed; only the C++ locale was changed";

@@ -1,5 +1,4 @@
-// Writes and drawing stay inside the picture, and replace pixels (a fully
-// transparent color included) instead of blending.
+// Writes and drawing stay inside the picture and replace pixels (a fully transparent one too) instead of blending.
 #include "framework/core/Picture.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +21,6 @@ TEST(Picture, WritesAndDrawingClipAtTheEdgesAndReplacePixels) {
   for (int i = 0; i < 12; ++i) changed += p.Data()[i] != 0xFF000000u;
   EXPECT_EQ(changed, 2);
   EXPECT_TRUE(p.RGBSurface().Pixel(3, 0) == Color(0x00ABCDEFu) && p.RGBSurface().Pixel(3, 1) == Color(0x00ABCDEFu));
-
   // A fully transparent outline over opaque pixels, drawn left and up: x 0..2, y 0..2.
   g.SetDrawingColor(Color(0x00FFFFFFu));
   g.FillRect(0, 0, 4, 3);

@@ -28,14 +28,10 @@ TEST(PropertyRecord, WritesAndReadsEveryValueEncoding) {
   EXPECT_TRUE(e[0].key == "Left" && fw::DecodePropertyRecord("").empty());
 }
 
-struct Malformed {
-  const char* what;
-  std::string bytes, message;  // message: a part of the message that must appear
-};
-
+// Each case: what is wrong, the record, a part of the message that must appear.
 TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
   const std::string width = Writer().Int64("Width", 676).Bytes();  // a sound first entry of 14 bytes
-  const std::vector<Malformed> cases = {
+  const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
       {"unknown key", width + Writer().Color("Color", fw::Color()).Bytes(), "unknown key \"Color\""},
       {"key at the end", width + "Visible", "without its blank"},
       {"key followed by a digit", "Visible1", "instead of a blank"},
@@ -52,13 +48,13 @@ TEST(PropertyRecord, MalformedRecordsRaiseUnsupportedFormat) {
       {"Boolean neither 0 nor 1", "Enabled \x02", "neither 00 nor 01"},
       {"truncated in the second entry", Cut(Writer().Int64("Width", 676).Int64("Height", 506), 4), "key \"Height\""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, bytes, message] : cases) {
+    SCOPED_TRACE(what);
     try {
-      fw::DecodePropertyRecord(c.bytes);
+      fw::DecodePropertyRecord(bytes);
       ADD_FAILURE() << "no exception";
     } catch (const fw::UnsupportedFormatException& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
       EXPECT_STREQ(e.ClassName(), "UnsupportedFormatException");
     }
   }
