@@ -1,7 +1,5 @@
 #include "oracle/LiteralRender.h"
 
-#include <array>
-
 #include "framework/core/Random.h"
 #include "framework/core/Runtime.h"
 
@@ -33,8 +31,7 @@ void ShowPicture(MWModel& w) {
   fw::Deref(w.QuorixCV(), "QuorixCV").Refresh(true);
 }
 
-// Escape colors in bands of palette entries, remainder 0 fully transparent;
-// step colors opaque black on even steps, a palette entry on odd ones.
+// Escapes: bands of palette entries, remainder 0 fully transparent; steps: opaque black if even, palette entry if odd.
 auto Banded(int64_t bands) {
   return [bands](int64_t k, double, double, const Palette16& p) {
     return k % bands == 0 ? kTransparentBlack : p[static_cast<size_t>(k % bands)];
@@ -78,8 +75,7 @@ void MandelbrotLoops(MWModel& w, bool pointInWindow, bool verticalOffset, Update
 
 bool Beyond4(double zr, double zi) { return (zr * zr) + (zi * zi) > 4.0; }
 
-// The Julia loops as written: z starts at the grid point, c is the table's
-// constant number pick; escapes color by `bands`.
+// The Julia loops as written: z from the grid point, c the table's constant number pick, escape colors in `bands`.
 void JuliaLoops(MWModel& w, int64_t bands) {
   const int64_t pick = fw::System::Random().InRange(0, 9);
   const double cr = kJuliaRe[static_cast<size_t>(pick)], ci = kJuliaIm[static_cast<size_t>(pick)];

@@ -18,8 +18,7 @@ struct RecordingCanvas : fw::Canvas {
   bool lastErase = false;
 };
 
-// The window state without a GUI as the real window opens: the panel's
-// defaults and a transparent 500 x 500 canvas picture.
+// The window state without a GUI as the real window opens: the panel's defaults, a transparent 500 x 500 picture.
 struct TestWindow : MWModel {
   TestWindow() {
     mn = 100, mpixcel = 500, mw = 4.0, ma = -1.0, mb = 1.0;
@@ -29,18 +28,14 @@ struct TestWindow : MWModel {
     canvas.SetBackdrop(CVBackdrop);
   }
   fw::Canvas* QuorixCV() override { return hasCanvas ? &canvas : nullptr; }
-
   RecordingCanvas canvas;
   bool hasCanvas = true;
 };
 
-// A seed of the shared generator whose first InRange(0, 9) draw is pick:
-// seeding with it makes a Julia render take constant number pick.
+// A seed whose first InRange(0, 9) draw is pick: with it in the shared generator, a Julia render takes constant pick.
 inline uint64_t SeedForJuliaPick(int64_t pick) {
-  for (uint64_t seed = 1;; ++seed) {
-    fw::Random r(seed);
-    if (r.InRange(0, 9) == pick) return seed;
-  }
+  for (uint64_t seed = 1;; ++seed)
+    if (fw::Random(seed).InRange(0, 9) == pick) return seed;
 }
 
 inline std::vector<render::Path> EnginePaths() {
