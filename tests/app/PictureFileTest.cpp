@@ -404,30 +404,4 @@ TEST(PictureFileDeathTest, AKilledSaveLeavesTheOldFileOrTheNewOneAndNothingElse)
   }
 }
 
-// A type with several extensions offers them all and suggests the first; a name that no type has gives a dialog
-// without a filter or suffix. A name typed without any "." gets the suffix.
-TEST(SaveDialogTest, TheFilterNamesTheTypeAndANameWithoutExtensionGetsTheFirst) {
-  if (!FileTypes1::Png()) FileTypes1::Initialize();
-  fw::SaveDialogRequest request;
-  std::optional<std::string> typed;
-  AnswerScope scope([&](const fw::SaveDialogRequest& r) {
-    request = r;
-    return typed;
-  });
-  const struct {
-    const char *filter, *typed, *nameFilter, *saved;
-  } cases[] = {{"image/png", "/tmp/a.b/bild", "image/png (*.png)", "/tmp/a.b/bild.png"},
-               {"image/png", "/tmp/bild.v2", "image/png (*.png)", "/tmp/bild.v2"},
-               {"text/html", "/tmp/page", "text/html (*.html *.htm)", "/tmp/page.html"},
-               {"special/any", "/tmp/page", "special/any (*.*)", "/tmp/page"},
-               {"application/json", "/tmp/page", "", "/tmp/page"}};
-  for (const auto& c : cases) {
-    typed = c.typed;
-    EXPECT_EQ(fw::GetSaveFolderItem(c.filter, "x"), std::optional<std::string>(c.saved)) << c.filter;
-    EXPECT_EQ(request.nameFilter, c.nameFilter);
-  }
-  typed = "";
-  EXPECT_EQ(fw::GetSaveFolderItem("image/png", "x"), std::nullopt);
-}
-
 }  // namespace
