@@ -7,9 +7,6 @@
 
 namespace {
 
-using fw::FileTypeEntry;
-using fw::FileTypeRegistry;
-
 struct Row {
   std::shared_ptr<fw::FileType> (*getter)();
   const char *name, *extensions, *macType, *mimeType;
@@ -17,8 +14,7 @@ struct Row {
   const char *conformsTo, *uti;
 };
 
-// The design's types, in the order of construction and registration; the
-// creator code is empty in all.
+// The design's types, in the order of construction and registration; the creator code is empty in all.
 const Row kTypes[13] = {
     {FileTypes1::RTFD, "application/rtfd", ".rtfd", "TEXT", "text/rtfd", false, "public.text", "com.apple.rtfd"},
     {FileTypes1::Text, "text/plain", ".asc;.ascii;.bas;.c;.class;.cp;.cpp;.h;.hp;.hpp;.i3;.java;.m2;.m3;.mak;.text;.txt",
@@ -38,12 +34,11 @@ const Row kTypes[13] = {
     {FileTypes1::Xml, "application/xml", ".xml", "TEXT", "application/xml", true, "public.content", "public.text"},
 };
 
-// Every type as written, in its slot, registered in table order; none
-// under the MIME type of Josn.
+// Every type as written, in its slot, registered in table order; none under the MIME type of Josn.
 TEST(FileTypes1Test, ThirteenTypesBuiltListedAndRegisteredInOrder) {
   if (FileTypes1::pAllFileTypes.empty()) FileTypes1::Initialize();  // once per process, as at start-up
   ASSERT_EQ(FileTypes1::pAllFileTypes.size(), 13u);
-  const auto& entries = FileTypeRegistry::Instance().Entries();
+  const auto& entries = fw::FileTypeRegistry::Instance().Entries();
   ASSERT_GE(entries.size(), 13u);
   for (size_t i = 0; i < 13; ++i) {
     const Row& r = kTypes[i];
@@ -53,9 +48,9 @@ TEST(FileTypes1Test, ThirteenTypesBuiltListedAndRegisteredInOrder) {
                                         type->MimeType(), type->ConformsTo(), type->UTI()}),
               (std::vector<std::string>{r.name, r.extensions, r.macType, "", r.mimeType, r.conformsTo, r.uti}));
     EXPECT_EQ(type->Imported(), r.imported) << r.name;
-    EXPECT_EQ(entries[i], (FileTypeEntry{r.name, "", r.macType, r.extensions, r.uti}));
+    EXPECT_EQ(entries[i], (fw::FileTypeEntry{r.name, "", r.macType, r.extensions, r.uti}));
   }
-  EXPECT_FALSE(FileTypeRegistry::Instance().Find("application/json"));
+  EXPECT_FALSE(fw::FileTypeRegistry::Instance().Find("application/json"));
 }
 
 }  // namespace

@@ -17,17 +17,16 @@
 namespace {
 
 // Cancelling writes nothing; before any render the canvas saves as fully transparent; a rendered canvas with its
-// outline is saved under the name typed, given ".png" where it has no extension.
+// outline is saved under the name typed, given ".png" where it has no extension. The dialog's filter names the type's
+// extensions, and a name typed without any "." gets the first; a name that no type has gives no filter or suffix.
 TEST(Save, WritesTheCanvasWithItsOutlineAsPNGOrNothingWhenCancelled) {
   ReportCapture capture;
   const std::unique_ptr<MW> w = OpenWindow();
   QTemporaryDir dir;
-  int asked = 0;
+  std::vector<fw::SaveDialogRequest> asked;
   std::optional<std::string> answer;
   AnswerScope scope([&](const fw::SaveDialogRequest& r) {
-    EXPECT_EQ(r.proposedName, "名称未決定.png");
-    EXPECT_EQ(r.nameFilter, "image/png (*.png)");
-    ++asked;
+    asked.push_back(r);
     return answer;
   });
   auto saveVia = [&](std::optional<std::string> path) {  // the menu command's route, as File > Save takes it
@@ -45,7 +44,22 @@ TEST(Save, WritesTheCanvasWithItsOutlineAsPNGOrNothingWhenCancelled) {
   EXPECT_TRUE(saveVia(dir.filePath("fractal").toStdString()));
   ExpectPngOf(dir.filePath("fractal.png"), *w->CVBackdrop);
   EXPECT_TRUE(capture.reports.empty());
-  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(asked.size(), 3u);
+  for (const auto& r : asked) EXPECT_EQ(r.proposedName + " " + r.nameFilter, "名称未決定.png image/png (*.png)");
+  const struct {
+    const char *filter, *typed, *nameFilter, *saved;
+  } cases[] = {{"image/png", "/tmp/a.b/bild", "image/png (*.png)", "/tmp/a.b/bild.png"},
+               {"image/png", "/tmp/bild.v2", "image/png (*.png)", "/tmp/bild.v2"},
+               {"text/html", "/tmp/page", "text/html (*.html *.htm)", "/tmp/page.html"},
+               {"special/any", "/tmp/page", "special/any (*.*)", "/tmp/page"},
+               {"application/json", "/tmp/page", "", "/tmp/page"}};
+  for (const auto& c : cases) {
+    answer = c.typed;
+    EXPECT_EQ(fw::GetSaveFolderItem(c.filter, "x"), std::optional<std::string>(c.saved)) << c.filter;
+    EXPECT_EQ(asked.back().nameFilter, c.nameFilter);
+  }
+  answer = "";
+  EXPECT_EQ(fw::GetSaveFolderItem("image/png", "x"), std::nullopt);
 }
 
 // The message box of a failed save speaks the user's words alone; the exception's class goes to stderr.
@@ -73,26 +87,24 @@ TEST(Save, TheMessageBoxOfAFailedSaveGivesWhatFailedAndWhy) {
 TEST(SaveUnderFileSizeLimitDeathTest, TheSaveFailsWithTheReasonAndTheProgramGoesOn) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto run = [] {
-    int status = 0;
-    {
-      QTemporaryDir dir;
-      const std::string path = dir.filePath("limited.png").toStdString();
-      std::signal(SIGXFSZ, SIG_DFL);
-      fw::SetSaveDialogAnswer([path](const fw::SaveDialogRequest&) { return std::optional<std::string>(path); });
-      QTimer::singleShot(0, [] {
-        MW* w = MW::Implicit();
-        w->QuorixPB0_Action(w->QuorixPB0());  // a rendered canvas: a PNG well over 10 KiB
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 10 * 1024;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        w->MenuAction("FileSave")->trigger();
-        std::fprintf(stderr, "after the save\n");
-        fw::Quit(0);
-      });
-      status = startup::Main();
-      startup::Finalise();
-    }
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("limited.png").toStdString();
+    std::signal(SIGXFSZ, SIG_DFL);
+    fw::SetSaveDialogAnswer([path](const fw::SaveDialogRequest&) { return std::optional<std::string>(path); });
+    QTimer::singleShot(0, [] {
+      MW* w = MW::Implicit();
+      w->QuorixPB0_Action(w->QuorixPB0());  // a rendered canvas: a PNG well over 10 KiB
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 10 * 1024;
+      setrlimit(RLIMIT_FSIZE, &limit);
+      w->MenuAction("FileSave")->trigger();
+      std::fprintf(stderr, "after the save\n");
+      fw::Quit(0);
+    });
+    const int status = startup::Main();
+    startup::Finalise();
+    dir.remove();
     std::fflush(nullptr);
     std::_Exit(status);
   };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "app/FileTypes1.h"
@@ -35,16 +36,31 @@ inline std::unique_ptr<MW> OpenWindow() {
   return w;
 }
 
-// Expects the file at path to be a PNG holding exactly the picture's
-// pixels, its alpha 255 less their transparency.
+// Fills the picture with every transparency in turn, in assorted colors.
+inline void FillWithEveryTransparency(fw::Picture& p, uint32_t seed) {
+  std::mt19937 random(seed);
+  for (int64_t i = 0; i < p.Width() * p.Height(); ++i)
+    p.Data()[i] = (static_cast<uint32_t>(i % 256) << 24) | (random() & 0xFFFFFFu);
+  p.Changed();
+}
+
+inline std::unique_ptr<fw::Picture> NoisyPicture(int64_t width, int64_t height, uint32_t seed) {
+  auto p = std::make_unique<fw::Picture>(width, height);
+  FillWithEveryTransparency(*p, seed);
+  return p;
+}
+
+// The picture's color words as an ARGB image: alpha is 255 less the transparency.
+inline QImage Argb(const fw::Picture& p) {
+  QImage out(static_cast<int>(p.Width()), static_cast<int>(p.Height()), QImage::Format_ARGB32);
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x) out.setPixel(x, y, p.Data()[y * p.Width() + x] ^ 0xFF000000u);
+  return out;
+}
+
+// Expects the file at path to be a PNG holding exactly the picture's pixels.
 inline void ExpectPngOf(const QString& path, const fw::Picture& picture) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.read(8) == "\x89PNG\r\n\x1a\n") << path.toStdString();
-  const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
-  ASSERT_EQ(image.size(), QSize(picture.Width(), picture.Height()));
-  int64_t mismatches = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      mismatches += image.pixel(x, y) != (picture.Data()[y * picture.Width() + x] ^ 0xFF000000u);
-  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_ARGB32), Argb(picture)) << path.toStdString();
 }

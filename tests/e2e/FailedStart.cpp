@@ -1,5 +1,4 @@
-// Linked with the program's own main into a copy whose start fails at the
-// plug-ins; the report goes to stderr only.
+// Linked with the program's own main into a copy whose start fails at the plug-ins; the report goes to stderr only.
 #include "framework/core/Runtime.h"
 #include "framework/ui/Report.h"
 
