@@ -65,11 +65,9 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
   }
 }
 
-// A release outlines, in the picture's drawing color, the square from the
-// press point whose side is the horizontal distance to the release (its y
-// unused): left and up for a negative side, nothing for 0, and nothing
-// beyond the picture.
-TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
+// A release on the canvas outlines, in the drawing color, the square from the press point whose side is the horizontal
+// distance moved: left and up when negative, nothing for 0 or beyond the picture. A background drag moves the window.
+TEST_F(WindowEvents, PressAndReleaseOutlineASquareAndADragOnTheBackgroundMovesTheWindow) {
   struct Case {
     QPoint press, release;
     int left, top, right, bottom;  // the outline's pixels, edges included
@@ -100,11 +98,19 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
     EXPECT_EQ(wrong, 0);
   }
   EXPECT_TRUE(w->ma == -1.0 && capture.reports.empty());  // no render
+
+  const QPoint before = w->pos();
+  QWidget* content = w->Content();  // the panel rectangle lets presses through to it
+  QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
+  QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
+                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(content, &move);
+  QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
+  EXPECT_TRUE(w->pos() == before + QPoint(30, 20) && capture.reports.empty());
 }
 
-// A failing handler of a button, of a menu command, of the canvas without a
-// picture, and a render without its picture: each reaches the report once,
-// and the window goes on.
+// A failing handler of a button, a menu command or the canvas without a picture, and a render without its picture:
+// each reaches the report once, and the window goes on.
 TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
   w->ResetButton()->Action.AddHandler([](fw::PushButton*) { throw fw::NilObjectException("A test handler used nil."); });
   QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
@@ -122,17 +128,6 @@ TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
   EXPECT_EQ(capture.reports[0].message, "A test handler used nil.");
   EXPECT_EQ(capture.reports[1].message, "copy failed");
   for (size_t i : {0, 2, 3}) EXPECT_EQ(capture.reports[i].className, "NilObjectException") << i;
-}
-
-TEST_F(WindowEvents, APressOnTheBackgroundMovesTheWindow) {
-  const QPoint before = w->pos();
-  QWidget* content = w->Content();  // the panel rectangle lets presses through to it
-  QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
-  QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
-                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(content, &move);
-  QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
-  EXPECT_TRUE(w->pos() == before + QPoint(30, 20) && capture.reports.empty());
 }
 
 }  // namespace
