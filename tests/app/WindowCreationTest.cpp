@@ -1,6 +1,5 @@
-// The window as created: its 50 controls with their design values, their
-// lookups and Tab order, the window's own design, its menus and its state
-// after opening.
+// The window as created: its 50 controls with their design values, lookups and Tab order, the window's own design,
+// its menus and its state after opening.
 #include <QAction>
 #include <QKeySequence>
 #include <QTest>
@@ -14,72 +13,71 @@ namespace {
 
 constexpr int64_t N = fw::kNoControlIndex;  // no control array
 
-// One control as designed. font: the design size (0 the system size, -1 a
-// class without text); align: 'C' centred, 'L' left, 0 no alignment.
+// One control as designed. font: the design size (0 the system size, -1 a class without text); align: 'C' centred,
+// 'L' left, 0 no alignment; the enclosing control, and the edge locks left, top, right, bottom.
 struct Design {
   const char *cls, *name;
-  int64_t index;
-  int left, top, width, height;
-  int64_t tabIndex;
+  int64_t index, left, top, width, height, tabIndex;
   const char* text;
   float font;
   char align;
+  const char *parent, *locks;
 };
 
 const char* const kRows = "16色\r日本色\r絵具\rヌビロ\rペラサ";
 
 // In creation order.
 const Design kDesign[50] = {
-    {"Rectangle", "BackRA0", N, 0, 0, 506, 506, 42, "", -1, 0},
-    {"Canvas", "QuorixCV", N, 3, 3, 500, 500, 0, "", -1, 0},
-    {"Rectangle", "BackRA1", N, 506, 0, 170, 506, 43, "", -1, 0},
-    {"TextField", "EF", 5, 574, 279, 50, 20, 20, "4", 0, 'C'},
-    {"PushButton", "QuorixPB0", N, 523, 410, 60, 18, 1, "Quorix0", 10, 0},
-    {"PushButton", "QuorixPB3", N, 523, 458, 60, 18, 2, "Quorix3", 10, 0},
-    {"PushButton", "QuorixPB2", N, 523, 442, 60, 18, 3, "Quorix2", 10, 0},
-    {"PushButton", "QuorixPB1", N, 523, 426, 60, 18, 4, "Quorix1", 10, 0},
-    {"TextField", "EF", 4, 574, 227, 50, 20, 19, "1", 0, 'C'},
-    {"TextField", "EF", 3, 574, 205, 50, 20, 110, "-1", 0, 'C'},
-    {"Label", "ST", 716, 583, 295, 50, 20, 18, "mw≦4", 0, 'L'},
-    {"Label", "ST", 415, 543, 281, 23, 20, 22, "幅=", 0, 'L'},
-    {"Label", "ST", 13, 550, 243, 90, 20, 23, "(-2≦ma,mb≦2)", 0, 'L'},
-    {"Label", "ST", 12, 542, 228, 25, 20, 24, "mb=", 0, 'L'},
-    {"Label", "ST", 11, 542, 206, 25, 20, 25, "ma=", 0, 'L'},
-    {"Label", "ST", 10, 531, 187, 120, 16, 26, "定数C(ma+mbi)", 0, 'C'},
-    {"Label", "ST", 1, 512, 20, 160, 16, 27, "F(mn)=(mx+myi)^n+ma+mbi", 12, 'L'},
-    {"UpDownArrows", "UDArrows3", N, 632, 204, 13, 23, 28, "", -1, 0},
-    {"UpDownArrows", "UDArrows4", N, 632, 227, 13, 23, 29, "", -1, 0},
-    {"UpDownArrows", "UDArrows5", N, 631, 278, 13, 23, 30, "", -1, 0},
-    {"Label", "ST", 1514, 531, 262, 120, 16, 35, "複素座標の幅", 0, 'C'},
-    {"Label", "ST", 1617, 531, 315, 120, 16, 36, "複素座標(x,y)", 12, 'C'},
-    {"Label", "ST", 1718, 541, 331, 30, 20, 37, "x,y=", 0, 'L'},
-    {"TextField", "EF", 6, 574, 332, 50, 20, 38, "500", 0, 'C'},
-    {"UpDownArrows", "UDArrows6", N, 631, 331, 13, 23, 39, "", -1, 0},
-    {"PushButton", "QuorixPB4", N, 523, 474, 60, 18, 40, "Quorix4", 10, 0},
-    {"PushButton", "QuorixPB5", N, 589, 410, 60, 18, 41, "Julia0", 10, 0},
-    {"PushButton", "QuorixPB6", N, 589, 426, 60, 18, 42, "Julia1", 10, 0},
-    {"PushButton", "ResetButton", N, 605, 386, 50, 16, 43, "Reset", 0, 0},
-    {"PushButton", "QuorixPB8", N, 590, 458, 60, 18, 45, "Quorix8", 10, 0},
-    {"Label", "ST", 0, 534, 4, 120, 16, 46, "マンデルブロ関数", 12, 'C'},
-    {"TextField", "EF", 0, 574, 59, 50, 20, 47, "100", 0, 'C'},
-    {"Label", "ST", 4, 546, 77, 82, 20, 48, "10≦mn≦1000", 0, 'L'},
-    {"Label", "ST", 3, 540, 58, 33, 20, 49, "回数=", 0, 'L'},
-    {"Label", "ST", 2, 526, 42, 120, 16, 50, "発散回数", 12, 'C'},
-    {"UpDownArrows", "UDArrows0", N, 636, 59, 13, 23, 51, "", -1, 0},
-    {"TextField", "EF", 2, 574, 148, 50, 20, 52, "0", 0, 'C'},
-    {"TextField", "EF", 1, 574, 115, 50, 20, 53, "0", 0, 'C'},
-    {"Label", "ST", 9, 558, 165, 58, 20, 54, "-1≦my≦1", 0, 'L'},
-    {"Label", "ST", 8, 539, 149, 32, 20, 55, "虚部=", 0, 'L'},
-    {"Label", "ST", 7, 558, 131, 57, 16, 56, "-1≦mx≦1", 0, 'L'},
-    {"Label", "ST", 6, 539, 117, 36, 20, 57, "実部=", 0, 'L'},
-    {"Label", "ST", 5, 530, 97, 120, 16, 58, "関数Z(mx+myi)\r", 0, 'C'},
-    {"UpDownArrows", "UDArrows1", N, 634, 115, 13, 23, 59, "", -1, 0},
-    {"UpDownArrows", "UDArrows2", N, 633, 149, 13, 23, 60, "", -1, 0},
-    {"PopupMenu", "ColorPM", N, 516, 387, 80, 16, 61, kRows, 0, 0},
-    {"PushButton", "QuorixPB7", N, 590, 442, 60, 18, 62, "Quorix7", 10, 0},
-    {"PushButton", "QuorixPB9", N, 590, 474, 60, 18, 63, "Quorix9", 10, 0},
-    {"Label", "ST", 1919, 537, 352, 100, 16, 64, "250≦ｘ,y≦2000", 12, 'C'},
-    {"Label", "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", 12, 'C'},
+    {"Rectangle", "BackRA0", N, 0, 0, 506, 506, 42, "", -1, 0, "", "TTFF"},
+    {"Canvas", "QuorixCV", N, 3, 3, 500, 500, 0, "", -1, 0, "BackRA0", "FFFF"},
+    {"Rectangle", "BackRA1", N, 506, 0, 170, 506, 43, "", -1, 0, "", "TTFF"},
+    {"TextField", "EF", 5, 574, 279, 50, 20, 20, "4", 0, 'C', "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB0", N, 523, 410, 60, 18, 1, "Quorix0", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB3", N, 523, 458, 60, 18, 2, "Quorix3", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB2", N, 523, 442, 60, 18, 3, "Quorix2", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB1", N, 523, 426, 60, 18, 4, "Quorix1", 10, 0, "BackRA1", "TTFF"},
+    {"TextField", "EF", 4, 574, 227, 50, 20, 19, "1", 0, 'C', "BackRA1", "TTFF"},
+    {"TextField", "EF", 3, 574, 205, 50, 20, 110, "-1", 0, 'C', "BackRA1", "TTFF"},
+    {"Label", "ST", 716, 583, 295, 50, 20, 18, "mw≦4", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 415, 543, 281, 23, 20, 22, "幅=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 13, 550, 243, 90, 20, 23, "(-2≦ma,mb≦2)", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 12, 542, 228, 25, 20, 24, "mb=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 11, 542, 206, 25, 20, 25, "ma=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 10, 531, 187, 120, 16, 26, "定数C(ma+mbi)", 0, 'C', "BackRA1", "FFFF"},
+    {"Label", "ST", 1, 512, 20, 160, 16, 27, "F(mn)=(mx+myi)^n+ma+mbi", 12, 'L', "BackRA1", "FFFF"},
+    {"UpDownArrows", "UDArrows3", N, 632, 204, 13, 23, 28, "", -1, 0, "BackRA1", "TTFF"},
+    {"UpDownArrows", "UDArrows4", N, 632, 227, 13, 23, 29, "", -1, 0, "BackRA1", "TTFF"},
+    {"UpDownArrows", "UDArrows5", N, 631, 278, 13, 23, 30, "", -1, 0, "BackRA1", "TTFF"},
+    {"Label", "ST", 1514, 531, 262, 120, 16, 35, "複素座標の幅", 0, 'C', "BackRA1", "FFFF"},
+    {"Label", "ST", 1617, 531, 315, 120, 16, 36, "複素座標(x,y)", 12, 'C', "BackRA1", "FFFF"},
+    {"Label", "ST", 1718, 541, 331, 30, 20, 37, "x,y=", 0, 'L', "BackRA1", "FFFF"},
+    {"TextField", "EF", 6, 574, 332, 50, 20, 38, "500", 0, 'C', "BackRA1", "TTFF"},
+    {"UpDownArrows", "UDArrows6", N, 631, 331, 13, 23, 39, "", -1, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB4", N, 523, 474, 60, 18, 40, "Quorix4", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB5", N, 589, 410, 60, 18, 41, "Julia0", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB6", N, 589, 426, 60, 18, 42, "Julia1", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "ResetButton", N, 605, 386, 50, 16, 43, "Reset", 0, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB8", N, 590, 458, 60, 18, 45, "Quorix8", 10, 0, "BackRA1", "TTFF"},
+    {"Label", "ST", 0, 534, 4, 120, 16, 46, "マンデルブロ関数", 12, 'C', "BackRA1", "FFFF"},
+    {"TextField", "EF", 0, 574, 59, 50, 20, 47, "100", 0, 'C', "BackRA1", "TTFF"},
+    {"Label", "ST", 4, 546, 77, 82, 20, 48, "10≦mn≦1000", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 3, 540, 58, 33, 20, 49, "回数=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 2, 526, 42, 120, 16, 50, "発散回数", 12, 'C', "BackRA1", "FFFF"},
+    {"UpDownArrows", "UDArrows0", N, 636, 59, 13, 23, 51, "", -1, 0, "BackRA1", "TTFF"},
+    {"TextField", "EF", 2, 574, 148, 50, 20, 52, "0", 0, 'C', "BackRA1", "TTFF"},
+    {"TextField", "EF", 1, 574, 115, 50, 20, 53, "0", 0, 'C', "BackRA1", "TTFF"},
+    {"Label", "ST", 9, 558, 165, 58, 20, 54, "-1≦my≦1", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 8, 539, 149, 32, 20, 55, "虚部=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 7, 558, 131, 57, 16, 56, "-1≦mx≦1", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 6, 539, 117, 36, 20, 57, "実部=", 0, 'L', "BackRA1", "FFFF"},
+    {"Label", "ST", 5, 530, 97, 120, 16, 58, "関数Z(mx+myi)\r", 0, 'C', "BackRA1", "FFFF"},
+    {"UpDownArrows", "UDArrows1", N, 634, 115, 13, 23, 59, "", -1, 0, "BackRA1", "TTFF"},
+    {"UpDownArrows", "UDArrows2", N, 633, 149, 13, 23, 60, "", -1, 0, "BackRA1", "TTFF"},
+    {"PopupMenu", "ColorPM", N, 516, 387, 80, 16, 61, kRows, 0, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB7", N, 590, 442, 60, 18, 62, "Quorix7", 10, 0, "BackRA1", "TTFF"},
+    {"PushButton", "QuorixPB9", N, 590, 474, 60, 18, 63, "Quorix9", 10, 0, "BackRA1", "TTFF"},
+    {"Label", "ST", 1919, 537, 352, 100, 16, 64, "250≦ｘ,y≦2000", 12, 'C', "BackRA1", "FFFF"},
+    {"Label", "ST", 2020, 523, 368, 70, 16, 111, "カラーセット", 12, 'C', "BackRA1", "FFFF"},
 };
 
 // A caption, field or label text, or the popup's rows joined by carriage returns.
@@ -95,8 +93,7 @@ std::string TextOf(fw::Control* c) {
   return "";
 }
 
-// A window that notes its state right after its controls are created, before
-// the Open events (which make the buttons mini, among others).
+// A window that notes its state right after its controls are created, before the Open events (which make buttons mini).
 class ObservedMW : public MW {
  public:
   void CreateControls() override {
@@ -117,11 +114,6 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
   ASSERT_TRUE(w.ControlCount() == 50u && w.fontAfterCreation.size() == 50u);
   std::multimap<int64_t, QWidget*> tabOrder;  // by TabIndex, equal ones in creation order
   int pressed = 0;
-  // By class: the enclosing control, and the edge locks left, top, right, bottom.
-  const std::map<std::string, std::pair<std::string, std::string>> byClass = {
-      {"Rectangle", {"", "TTFF"}},         {"Canvas", {"BackRA0", "FFFF"}},       {"TextField", {"BackRA1", "TTFF"}},
-      {"PushButton", {"BackRA1", "TTFF"}}, {"Label", {"BackRA1", "FFFF"}},        {"UpDownArrows", {"BackRA1", "TTFF"}},
-      {"PopupMenu", {"BackRA1", "TTFF"}}};
   for (size_t i = 0; i < 50; ++i) {
     const Design& d = kDesign[i];
     fw::Control* c = w.ControlAt(i);
@@ -149,7 +141,7 @@ TEST(WindowDesign, EveryControlInCreationOrderWithItsDesignValues) {
     const std::string name = d.name;  // found again by name, or by name and index
     EXPECT_EQ(name == "EF" ? w.EF(d.index) : name == "ST" ? w.ST(d.index) : w.ControlByName(name), c);
     const std::string lock = {"FT"[c->LockLeft()], "FT"[c->LockTop()], "FT"[c->LockRight()], "FT"[c->LockBottom()]};
-    EXPECT_EQ(std::pair(c->InitialParent(), lock), byClass.at(d.cls));
+    EXPECT_EQ(std::pair(c->InitialParent(), lock), std::pair(std::string(d.parent), std::string(d.locks)));
     // The entries in which single controls differ from their class.
     const bool label = d.cls == std::string("Label");
     EXPECT_EQ(c->Transparent(), d.name == std::string("QuorixCV") || (label && d.index != 11 && d.index != 12));
@@ -213,8 +205,7 @@ TEST(WindowDesign, TheOpenedWindowWithItsRecordBackdropMenusAndStartState) {
   EXPECT_EQ(w->BackgroundColor(), fw::Color(0x00FFFFFFu));
   EXPECT_TRUE(w->windowFlags().testFlags(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                          Qt::WindowCloseButtonHint));
-  EXPECT_TRUE(w->isVisible() && w->MenuBar() == MainMenuBar::Instance());
-  EXPECT_EQ(w->Backdrop(), quorixBack());  // the resource, opened once
+  EXPECT_TRUE(w->isVisible() && w->MenuBar() == MainMenuBar::Instance() && w->Backdrop() == quorixBack());
   EXPECT_TRUE(w->xx == 0 && w->yy == 0 && w->clickX == 0 && w->ClickY == 0);
   ASSERT_TRUE(w->CVBackdrop && w->CVBackdrop->Width() == 500 && w->CVBackdrop->Height() == 500);
   for (int64_t i = 0; i < 500 * 500; ++i) ASSERT_EQ(w->CVBackdrop->Data()[i], 0xFFFFFFFFu) << i;
