@@ -3,27 +3,18 @@
 #include <QTest>
 
 #include "app/window/Module1.h"
-#include "framework/ui/NativeClass.h"
 #include "framework/ui/Widgets.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
-// A field as shown, all but its outermost two pixel rings (its border) painted over.
-QImage BorderPixels(QWidget* w) {
-  QImage image = w->grab().toImage();
-  QPainter(&image).fillRect(image.rect().adjusted(2, 2, -2, -2), Qt::black);
-  return image;
-}
-
 // Classes are found by their exact names only; a gone or no window's handle does nothing. A progress control (or a
 // subclass) takes the size class alone; any other also the system font of the size; no control is a nil error.
 TEST(Module1, NativeClassesAndControlSizes) {
-  EXPECT_NE(dynamic_cast<const fw::ColorClass*>(Module1::NSClassFromString("NSColor")), nullptr);
-  EXPECT_NE(dynamic_cast<const fw::FontClass*>(Module1::NSClassFromString("NSFont")), nullptr);
   for (const char* unknown : {"", "nscolor", "NSColorX", "NSView", "UpDownArrows"})
     EXPECT_EQ(Module1::NSClassFromString(unknown), nullptr) << unknown;
-  Module1::MakeWindowTransparent(std::make_unique<fw::Window>()->Handle());
+  const intptr_t gone = std::make_unique<fw::Window>()->Handle();  // of a window deleted at the end of the line
+  Module1::MakeWindowTransparent(gone);
   Module1::SetMovableWindow(0);
   EXPECT_THROW(Module1::SetControlSize(nullptr, Module1::NSControlSizeMini), fw::NilObjectException);
 
@@ -33,7 +24,6 @@ TEST(Module1, NativeClassesAndControlSizes) {
   fw::Window w;
   QFont design = w.font();
   design.setPixelSize(23);
-  design.setItalic(true);
   for (fw::Control* control : std::initializer_list<fw::Control*>{w.New<fw::ProgressBar>(), w.New<fw::ProgressWheel>(),
                                                                   w.New<SlimBar>(), w.New<fw::PopupMenu>()}) {
     const bool keepsFont = dynamic_cast<fw::PopupMenu*>(control) == nullptr;
@@ -88,18 +78,22 @@ TEST(WindowLook, BevelsBackgroundsBackdropAndFocusRingsAsDesigned) {
     EXPECT_GT(ink, 20) << "ST(" << k << ")";
   }
   EXPECT_EQ(wrong, 0);
-
   w->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(w.get(), 60000));
+  auto borderPixels = [](QWidget* field) {  // the field as shown, all but its outermost two pixel rings painted over
+    QImage image = field->grab().toImage();
+    QPainter(&image).fillRect(image.rect().adjusted(2, 2, -2, -2), Qt::black);
+    return image;
+  };
   fw::TextField* ringed = w->New<fw::TextField>();
   ringed->setGeometry(w->EF(0)->geometry().translated(0, 300));
   ringed->show();
   ringed->setFocus();
   for (fw::TextField* field : {w->EF(0), ringed}) {  // the fields share their class's record entry
-    const QImage unfocused = BorderPixels(field);
+    const QImage unfocused = borderPixels(field);
     field->setFocus();
     ASSERT_TRUE(field->hasFocus());
-    EXPECT_EQ(BorderPixels(field) == unfocused, field != ringed);
+    EXPECT_EQ(borderPixels(field) == unfocused, field != ringed);
   }
 }
 
