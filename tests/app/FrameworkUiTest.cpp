@@ -1,5 +1,4 @@
-// The window layer's own pieces: record application, the controls' contracts
-// that the window's design does not exercise, and the cooperative yield.
+// The window layer's own pieces: record application, control contracts the design leaves out, the cooperative yield.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -39,8 +38,7 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   EXPECT_EQ(r->Left(), 3);
   EXPECT_THROW(fw::SetProperties(w, Writer().String("Caption", "x").Bytes()), fw::UnsupportedFormatException);
 
-  // An opaque label paints the fill of the rectangle named as its parent;
-  // font entries show in the widget's font.
+  // An opaque label paints the fill of the rectangle named as its parent; font entries show in the widget's font.
   auto* back = w.New<fw::Rectangle>();
   w.AddControl("Back", back);
   fw::SetProperties(*back, Writer().Color("FillColor", fw::Color(0x00FF0000u)).Bytes());
@@ -49,8 +47,7 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   fw::SetProperties(*opaque, Writer().Int64("Width", 20).Int64("Height", 10).Boolean("Transparent", false).Bytes());
   fw::SetProperties(*opaque, Writer().String("InitialParent", "Back").Boolean("Underline", true).Bytes());
   EXPECT_EQ(opaque->Widget()->grab().toImage().pixel(1, 1), qRgb(255, 0, 0));
-  EXPECT_TRUE(opaque->Widget()->font().underline());
-  EXPECT_EQ(opaque->Widget()->font().pixelSize(), fw::kSystemFontSize);  // no FontSize: the system size
+  EXPECT_TRUE(opaque->Widget()->font().underline() && opaque->Widget()->font().pixelSize() == fw::kSystemFontSize);
   auto* popup = w.New<fw::PopupMenu>();
   fw::SetProperties(*popup, Writer().String("InitialValue", "a\rb\rc").Int64("SelectedRowIndex", 2).Bytes());
   EXPECT_EQ(popup->SelectedRowValue(), "c");
@@ -59,18 +56,13 @@ TEST(SetProperties, AppliesEntriesInOrderWhateverTheLetterCaseAndRejectsForeignK
   w.SetMenuBar(std::make_shared<fw::MenuBar>());
   ASSERT_TRUE(w.findChild<QMenuBar*>() && w.findChild<QMenuBar*>()->isVisibleTo(&w));
   fw::SetProperties(w, Writer().Boolean("MenuBarVisible", false).Bytes());
-  EXPECT_FALSE(w.findChild<QMenuBar*>()->isVisibleTo(&w));
-  EXPECT_EQ(w.Content()->y(), 0);  // the hidden bar takes no room
+  EXPECT_TRUE(!w.findChild<QMenuBar*>()->isVisibleTo(&w) && w.Content()->y() == 0);  // the bar takes no room
 
-  // A handle finds its window only while the window lives.
-  auto* gone = new fw::Window;
-  const intptr_t handle = gone->Handle();
-  EXPECT_EQ(fw::Window::FromHandle(handle), gone);
-  delete gone;
-  EXPECT_EQ(fw::Window::FromHandle(handle), nullptr);
+  // The handle of a window that is gone finds no window.
+  const intptr_t gone = std::make_unique<fw::Window>()->Handle();
+  EXPECT_EQ(fw::Window::FromHandle(gone), nullptr);
 
-  // The window's canvas and steppers say AllowFocus False; True lets them take
-  // the focus, by Tab and click or, without TabStop, by click alone.
+  // Canvases and steppers take no focus; AllowFocus True lets them, by Tab and click or, without TabStop, by click.
   for (fw::Control* c : std::initializer_list<fw::Control*>{w.New<fw::CanvasControl>(), w.New<fw::UpDownArrows>()}) {
     EXPECT_EQ(c->Widget()->focusPolicy(), Qt::NoFocus) << c->ClassName();
     fw::SetProperties(*c, Writer().Boolean("AllowFocus", true).Bytes());

@@ -43,12 +43,10 @@ TEST(StartUp, RunsItsStepsInOrderAndClosingTheWindowQuitsWithZero) {
   EXPECT_EQ(startup::Main(), 0);
   fw::SetStartTraceSink(previous);
   EXPECT_TRUE(fw::Application::FrameworkVersion() == 2019.031 && fw::Application::SupportsHiDPI());
-  const std::vector<std::string> expected = {
-      "exception hook",     "framework version",   "HiDPI",
-      "built-in classes",   "plug-ins",            "file types",
-      "application 1.0.0 with the menu bar after image/png",
-      "framework initialisation", "implicit window MW.MW", "event loop with the window open"};
-  EXPECT_EQ(steps, expected);
+  EXPECT_EQ(steps, (std::vector<std::string>{
+                       "exception hook", "framework version", "HiDPI", "built-in classes", "plug-ins", "file types",
+                       "application 1.0.0 with the menu bar after image/png", "framework initialisation",
+                       "implicit window MW.MW", "event loop with the window open"}));
   EXPECT_TRUE(capture.reports.empty());
   startup::Finalise();  // releases the window and the application
   EXPECT_TRUE(fw::GetImplicitWindow(MW::kClassName) == nullptr && fw::Application::Current() == nullptr);
@@ -72,7 +70,6 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
     old.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", old);
   });
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-
   fw::KeepNoSettings();
   if (!FileTypes1::Png()) FileTypes1::Initialize();
   AnswerScope realDialog{fw::SaveDialogAnswer()};
