@@ -15,8 +15,8 @@
 namespace {
 
 // The start sequence as the framework sees it, once through: every step in its place, the application complete when it
-// is registered, and the window made by the late start before the event loop runs.
-TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
+// is registered, and the window made by the late start before the event loop runs; closing that window quits with 0.
+TEST(StartUp, RunsItsStepsInOrderAndClosingTheWindowQuitsWithZero) {
   ReportCapture capture;
   std::vector<std::string> steps;
   auto previous = fw::SetStartTraceSink([&steps](std::string_view name) {
@@ -31,42 +31,26 @@ TEST(StartUp, RunsItsStepsInOrderUnderTheExceptionHook) {
       if (app->MenuBar() == MainMenuBar::Instance()) step += " with the menu bar";
       if (fw::FileTypeRegistry::Instance().Find("image/png")) step += " after image/png";
     } else if (step == "event loop") {
-      if (MW* w = dynamic_cast<MW*>(fw::GetImplicitWindow(MW::kClassName)); w != nullptr && w->isVisible())
+      if (MW* w = dynamic_cast<MW*>(fw::GetImplicitWindow(MW::kClassName)); w && w->isVisible() && w == MW::Implicit())
         step += " with the window open";
-      QTimer::singleShot(0, [] { fw::Quit(0); });
+      QTimer::singleShot(0, [] {
+        fw::Quit(5);
+        MW::Implicit()->close();
+      });
     }
     steps.push_back(step);
   });
   EXPECT_EQ(startup::Main(), 0);
   fw::SetStartTraceSink(previous);
   EXPECT_TRUE(fw::Application::FrameworkVersion() == 2019.031 && fw::Application::SupportsHiDPI());
-  const std::vector<std::string> expected = {
-      "exception hook",     "framework version",   "HiDPI",
-      "built-in classes",   "plug-ins",            "file types",
-      "application 1.0.0 with the menu bar after image/png",
-      "framework initialisation", "implicit window MW.MW", "event loop with the window open"};
-  EXPECT_EQ(steps, expected);
+  EXPECT_EQ(steps, (std::vector<std::string>{
+                       "exception hook", "framework version", "HiDPI", "built-in classes", "plug-ins", "file types",
+                       "application 1.0.0 with the menu bar after image/png", "framework initialisation",
+                       "implicit window MW.MW", "event loop with the window open"}));
   EXPECT_TRUE(capture.reports.empty());
-  startup::Finalise();
-}
-
-TEST(StartUp, ClosingTheImplicitWindowQuitsWithZeroAndFinaliseReleasesAll) {
-  ReportCapture capture;
-  startup::NewAppInstance();
-  fw::Application* app = fw::Application::Current();
-  ASSERT_NE(app, nullptr);
-  startup::MakeDefaultView();
-  MW* w = MW::Implicit();
-  EXPECT_TRUE(w == MW::Implicit() && w->MenuBar() == app->MenuBar());
-  fw::Quit(5);
-  w->close();
-  EXPECT_EQ(fw::QuitCode(), 0);
-  startup::Finalise();
+  startup::Finalise();  // releases the window and the application
   EXPECT_TRUE(fw::GetImplicitWindow(MW::kClassName) == nullptr && fw::Application::Current() == nullptr);
-  EXPECT_TRUE(capture.reports.empty());
-}
-
-TEST(StartUp, PluginClassesTheFrameworkLacksStopTheStart) {
+  // Plug-in classes the framework lacks stop the start.
   EXPECT_NO_THROW(fw::InitPluginEntrypoints({"UpDownArrows"}));
   EXPECT_THROW(fw::InitPluginEntrypoints({"UpDownArrows", "DisclosureTriangle"}), fw::RuntimeException);
 }
@@ -86,7 +70,6 @@ TEST(NoSettings, TheSaveDialogReadsAndWritesNoSettingsFile) {
     old.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", old);
   });
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-
   fw::KeepNoSettings();
   if (!FileTypes1::Png()) FileTypes1::Initialize();
   AnswerScope realDialog{fw::SaveDialogAnswer()};

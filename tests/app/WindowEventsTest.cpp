@@ -1,5 +1,4 @@
-// The window at work: render buttons pressed for real, the canvas's press
-// and release, and exceptions from handlers reaching the report.
+// The window at work: render buttons pressed for real, presses on the canvas, handlers' exceptions reaching the report.
 #include <QAction>
 #include <QTest>
 
@@ -29,10 +28,8 @@ class WindowEvents : public ::testing::Test {
   std::unique_ptr<MW> w;
 };
 
-using Literal = void (*)(MWModel&);
-
 TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
-  const std::pair<fw::PushButton*, Literal> cases[] = {
+  const std::pair<fw::PushButton*, void (*)(MWModel&)> cases[] = {
       {w->QuorixPB0(), &oracle::Quorix0}, {w->QuorixPB1(), &oracle::Quorix1}, {w->QuorixPB2(), &oracle::Quorix2},
       {w->QuorixPB3(), &oracle::Quorix3}, {w->QuorixPB4(), &oracle::Quorix4}, {w->QuorixPB5(), &oracle::Julia0},
       {w->QuorixPB6(), &oracle::Julia1},  {w->QuorixPB7(), &oracle::Quorix7}, {w->QuorixPB8(), &oracle::Quorix8},
@@ -48,28 +45,23 @@ TEST_F(WindowEvents, PressingARenderButtonPutsItsPictureOnTheCanvas) {
     }
     // The literal loops on a headless window with w's parameters and its own picture.
     TestWindow expected;
-    const auto picture = expected.CVBackdrop;
     static_cast<MWModel&>(expected) = *w;
-    expected.CVBackdrop = picture;
+    expected.CVBackdrop = expected.canvas.Backdrop();
     fw::SetBackgroundTaskHook({});
     fw::System::Random().Seed(seed);
     literal(expected);
     fw::InstallYieldHook();
     const int paintsBefore = w->QuorixCV()->PaintCount();
-
     Click(button, seed);
-    EXPECT_TRUE(capture.reports.empty());
-    EXPECT_EQ(w->QuorixCV()->Backdrop(), w->CVBackdrop);  // the picture is filled in place
+    EXPECT_TRUE(capture.reports.empty() && w->QuorixCV()->Backdrop() == w->CVBackdrop);  // filled in place
     EXPECT_TRUE(std::equal(w->CVBackdrop->Data(), w->CVBackdrop->Data() + 500 * 500, expected.CVBackdrop->Data()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->QuorixCV()->PaintCount() > paintsBefore; }, 60000));
   }
 }
 
-// A release outlines, in the picture's drawing color, the square from the
-// press point whose side is the horizontal distance to the release (its y
-// unused): left and up for a negative side, nothing for 0, and nothing
-// beyond the picture.
-TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
+// A release on the canvas outlines, in the drawing color, the square from the press point whose side is the horizontal
+// distance moved: left and up when negative, nothing for 0 or beyond the picture. A background drag moves the window.
+TEST_F(WindowEvents, PressAndReleaseOutlineASquareAndADragOnTheBackgroundMovesTheWindow) {
   struct Case {
     QPoint press, release;
     int left, top, right, bottom;  // the outline's pixels, edges included
@@ -99,12 +91,18 @@ TEST_F(WindowEvents, PressAndReleaseOutlineASquareFromThePressPoint) {
       }
     EXPECT_EQ(wrong, 0);
   }
-  EXPECT_TRUE(w->ma == -1.0 && capture.reports.empty());  // no render
+  const QPoint before = w->pos();
+  QWidget* content = w->Content();  // the panel rectangle lets presses through to it
+  QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
+  QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
+                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(content, &move);
+  QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
+  EXPECT_TRUE(w->pos() == before + QPoint(30, 20) && capture.reports.empty());
 }
 
-// A failing handler of a button, of a menu command, of the canvas without a
-// picture, and a render without its picture: each reaches the report once,
-// and the window goes on.
+// A failing handler of a button, a menu command or the canvas without a picture, and a render without its picture:
+// each reaches the report once, and the window goes on.
 TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
   w->ResetButton()->Action.AddHandler([](fw::PushButton*) { throw fw::NilObjectException("A test handler used nil."); });
   QTest::mouseClick(w->ResetButton(), Qt::LeftButton);
@@ -119,20 +117,8 @@ TEST_F(WindowEvents, ExceptionsFromHandlersReachTheReportAndTheWindowGoesOn) {
   w->CVBackdrop.reset();
   Click(w->QuorixPB0(), 1);
   ASSERT_EQ(capture.reports.size(), 4u);
-  EXPECT_EQ(capture.reports[0].message, "A test handler used nil.");
-  EXPECT_EQ(capture.reports[1].message, "copy failed");
+  EXPECT_TRUE(capture.reports[0].message == "A test handler used nil." && capture.reports[1].message == "copy failed");
   for (size_t i : {0, 2, 3}) EXPECT_EQ(capture.reports[i].className, "NilObjectException") << i;
-}
-
-TEST_F(WindowEvents, APressOnTheBackgroundMovesTheWindow) {
-  const QPoint before = w->pos();
-  QWidget* content = w->Content();  // the panel rectangle lets presses through to it
-  QTest::mousePress(content, Qt::LeftButton, {}, QPoint(600, 500));
-  QMouseEvent move(QEvent::MouseMove, QPointF(630, 520), content->mapToGlobal(QPointF(630, 520)),
-                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(content, &move);
-  QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(630, 520));
-  EXPECT_TRUE(w->pos() == before + QPoint(30, 20) && capture.reports.empty());
 }
 
 }  // namespace
