@@ -129,8 +129,9 @@ class Engine {
   // points are done, copy the used (column, row) pairs into the picture.
   // While the calling thread waits for the workers it calls waitHook now
   // and then (if set); the picture is not touched between the clearing and
-  // the hook's last call. Everything the render needs is taken from the job
-  // before the hook is first called. A render on the workers allocates
+  // the hook's last call, and what the hook throws reaches the caller once
+  // the picture is complete. Everything the render needs is taken from the
+  // job before the hook is first called. A render on the workers allocates
   // nothing once the engine's buffers have grown to the job's size.
   //
   // Any thread may render at any time. A render started while another one

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -208,7 +209,8 @@ render::Job LateJob(int points, std::vector<uint32_t>& expected) {
 
 // A render started from the wait hook while held workers still have points of the first render (the hook runs only
 // once the caller waits for a worker, so render until it has), and one started from another thread while every thread
-// of the first render waits: each runs alone on its thread, and every picture comes out right.
+// of the first render waits: each runs alone on its thread, and every picture comes out right. What the hook throws
+// reaches the caller once the first picture is complete.
 TEST(EngineNesting, RendersFromTheWaitHookAndFromAnotherThreadComplete) {
   EngineDefaults defaults;
   Engine::Shared().SetThreads(4);
@@ -229,13 +231,20 @@ TEST(EngineNesting, RendersFromTheWaitHookAndFromAnotherThreadComplete) {
     for (int attempt = 0; attempt < 100000 && !nested; ++attempt) {
       released = false;
       std::vector<uint32_t> picture(expectedFirst.size(), 0);
-      Engine::Shared().Render(first, picture.data(), [&] {
-        if (nested) return;
-        fw::System::Random().Seed(17);
-        inner.QuorixPB0_Action(nullptr);
-        nested = released = true;
-      });
+      bool thrown = false;
+      try {
+        Engine::Shared().Render(first, picture.data(), [&] {
+          if (nested) return;
+          fw::System::Random().Seed(17);
+          inner.QuorixPB0_Action(nullptr);
+          nested = released = true;
+          throw std::runtime_error("from the hook");
+        });
+      } catch (const std::runtime_error&) {
+        thrown = true;
+      }
       ASSERT_EQ(picture, expectedFirst);
+      ASSERT_EQ(thrown, nested);
     }
     ASSERT_TRUE(nested) << "the wait hook never ran";
     EXPECT_EQ(std::memcmp(inner.CVBackdrop->Data(), slow.CVBackdrop->Data(), 500 * 500 * 4), 0);
