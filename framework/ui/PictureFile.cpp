@@ -143,27 +143,27 @@ struct Target {
   }
 };
 
-// Reads the extended attributes of the file that an O_PATH descriptor
-// holds. Such a descriptor cannot be read itself: they are read through
-// its name under /proc, or, without /proc, through a descriptor that
-// opens `name` in the folder `at` for reading and turns out to hold the
-// same file.
+// Reads the extended attributes of the file to replace. Its O_PATH
+// descriptor cannot be read itself: they are read through its name under
+// /proc, or, without /proc, through a descriptor that opens the file's
+// name for reading and turns out to hold the same file.
 struct AttributeSource {
   std::string proc;
   Descriptor readable;
 
-  AttributeSource(int held, int at, const char* name, const std::string& path) {
+  AttributeSource(const Target& target, const std::string& path) {
     if (ProcMounted()) {
-      proc = ProcName(held);
+      proc = ProcName(target.file.fd);
       return;
     }
-    readable.fd = openat(at, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    readable.fd =
+        openat(target.folder.fd, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (readable.fd < 0) {
       Fail(path, std::string("/proc is not mounted, and without it the attributes of a file that cannot be read (") +
                      std::strerror(errno) + ") cannot be kept");
     }
-    struct stat a {}, b {};
-    if (fstat(readable.fd, &a) != 0 || fstat(held, &b) != 0 || !SameFile(a, b)) FailMoved(path);
+    struct stat opened {};
+    if (fstat(readable.fd, &opened) != 0 || !SameFile(opened, target.old)) FailMoved(path);
   }
   ssize_t List(char* buffer, size_t size) const {
     return proc.empty() ? flistxattr(readable.fd, buffer, size) : listxattr(proc.c_str(), buffer, size);
@@ -353,7 +353,7 @@ void KeepAttributes(const Target& target, int fd, const std::string& path) {
     if (!OwnerCannotBeSet(errno)) FailWithErrno(path);
     if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
   }
-  const AttributeSource source(target.file.fd, target.folder.fd, target.name.c_str(), path);
+  const AttributeSource source(target, path);
   if (!CopyAttributes(source, fd, path)) RemoveAccessAcl(fd, path);
   // An access control list sets the group bits from its mask; the mode,
   // set after it, sets the mask from the old group bits, which were the
