@@ -316,7 +316,10 @@ bool CopyAttributes(const AttributeSource& from, int fd, const std::string& path
     const bool isAcl = std::strncmp(key, "system.posix_acl", 16) == 0;
     acl = acl || std::strcmp(key, kAccessAcl) == 0;
     // Other attributes are kept where the system lets the process set them.
-    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 && isAcl) FailWithErrno(path);
+    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 && isAcl) {
+      Fail(path, std::string("its access control list cannot be kept (") + std::strerror(errno) +
+                     "), and without it the file could be open to more users than before");
+    }
   }
   return acl;
 }

@@ -270,6 +270,12 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   EXPECT_EQ(failure, "");
   ExpectPngOf(dir.filePath("theirs.png"), *picture);
   EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0646) + " 0:0");
+  // An access control list that names a user the namespace cannot name is never dropped: the save fails.
+  ASSERT_EQ(SetAcl(At(dir, "old.png"), "access", 04), 0);
+  const std::string listed = Kept(At(dir, "old.png"));
+  EXPECT_NE(SaveInChild(inNamespace, *picture, dir.filePath("old.png")).find("access control list cannot be kept"),
+            std::string::npos);
+  EXPECT_EQ(Kept(At(dir, "old.png")), listed);
 }
 
 // Another program that keeps swapping the file's name with its pipe's never loses the pipe: a save replaces the file
