@@ -102,6 +102,8 @@ struct Target {
         name = NameOf(path);
         return;
       }
+      // A link to a file that does not exist yet: the save makes that file,
+      // as a plain open does.
       file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
       if (file.fd < 0) FailWithErrno(path);
       created = true;
