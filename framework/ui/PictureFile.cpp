@@ -1,5 +1,6 @@
 #include "framework/ui/PictureFile.h"
 
+#include <endian.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
@@ -12,6 +13,7 @@
 #include <QImageWriter>
 #include <QString>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <random>
@@ -40,9 +42,13 @@ namespace {
 
 // A save never writes into the file it replaces: it makes a new file in
 // the same folder and renames it over the old one. A folder that refuses
-// that fails the save even where the file itself may be written.
-[[noreturn]] void FailInFolder(const std::string& path, bool replacing) {
+// that fails the save even where the file itself may be written; a folder
+// removed meanwhile is named as gone.
+[[noreturn]] void FailInFolder(const std::string& path, int folder, bool replacing) {
   const int error = errno;
+  struct stat status {};
+  if (fstat(folder, &status) == 0 && status.st_nlink == 0)
+    Fail(path, "its folder is gone (it was removed while the picture was being saved)");
   if (error != EACCES && error != EPERM) FailWith(path, error);
   const std::string reason = std::string("its folder does not allow a new file to be made there") +
                              (replacing ? " and put in the file's place" : "") + " (" + std::strerror(error) + ")";
@@ -75,6 +81,29 @@ struct Descriptor {
 };
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether the file or folder open as fd is immutable or append-only: such
+// a file cannot be replaced, and in such a folder no name can be renamed
+// or removed.
+bool Protected(int fd) {
+  struct statx status {};
+  return statx(fd, "", AT_EMPTY_PATH, 0, &status) == 0 &&
+         (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
+}
+
+// Removes name from folder where it still holds the file open as fd, and
+// nothing else: another program may have put a file of its own under that
+// name meanwhile. Gives what was left there, in words that end a failed
+// save's message ("" where nothing was).
+std::string RemoveOwn(int folder, const std::string& name, int fd) {
+  struct stat mine {}, there {};
+  if (fstat(fd, &mine) == 0 && fstatat(folder, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!SameFile(mine, there)) return "; \"" + name + "\" beside it holds another program's file now, which was left";
+    if (unlinkat(folder, name.c_str(), 0) == 0) return "";
+  }
+  if (errno == ENOENT) return "";  // gone already
+  return "; the new file \"" + name + "\" beside it could not be removed (" + std::strerror(errno) + ")";
+}
 
 // Where a save to path puts its file: a folder and a name in it, found
 // the way a plain open finds them. The kernel follows the links, with the
@@ -187,20 +216,50 @@ ssize_t ReadGrowing(std::vector<char>& buffer, const Get& get) {
 
 constexpr char kAccessAcl[] = "system.posix_acl_access";
 
-// Makes a file of a random, unused name in the save's folder with
-// make(name), which gives false with errno set where it fails; returns the
-// name.
+// Makes a file of a random, unused name in folder with make(name), which
+// gives false with errno set where it fails; returns the name.
 template <typename Make>
-std::string FreeName(const std::string& path, bool replacing, Make make) {
+std::string FreeName(const std::string& path, int folder, bool replacing, Make make) {
   static std::mt19937_64 random{std::random_device{}()};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".save-" + std::string(8, ' ') + ".tmp";
     for (size_t i = 6; i < 14; ++i) name[i] = kLetters[random() % (sizeof kLetters - 1)];
     if (make(name.c_str())) return name;
-    if (errno != EEXIST) FailInFolder(path, replacing);
+    if (errno != EEXIST) FailInFolder(path, folder, replacing);
   }
   Fail(path, "no unused name for a temporary file");
+}
+
+// The access that a folder gives any new file: the mode and access control
+// list (empty where it gives none) of an empty file made there with 0666,
+// as any program makes one, the umask or the folder's default access
+// control list deciding as the file system does it.
+struct NewFileAccess {
+  mode_t mode = 0;
+  std::vector<char> acl;
+};
+
+// Learns it from such a file, removed again at once: before the save's own
+// file is made, so that a save needs no more room than that file.
+NewFileAccess LearnNewFileAccess(int folder, const std::string& path) {
+  NewFileAccess access;
+  Descriptor probe;
+  const std::string name = FreeName(path, folder, false, [&](const char* candidate) {
+    probe.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return probe.fd >= 0;
+  });
+  struct stat made {};
+  const int known = fstat(probe.fd, &made) == 0 ? 0 : errno;
+  const ssize_t size =
+      ReadGrowing(access.acl, [&](char* b, size_t n) { return fgetxattr(probe.fd, kAccessAcl, b, n); });
+  const int error = errno;
+  RemoveOwn(folder, name, probe.fd);  // what it cannot remove is at most an empty file
+  if (known != 0) FailWith(path, known);
+  if (size < 0 && error != ENODATA && error != ENOTSUP) FailWith(path, error);
+  access.acl.resize(size < 0 ? 0 : static_cast<size_t>(size));
+  access.mode = made.st_mode & 07777;
+  return access;
 }
 
 // The file that a save writes and then renames over its target. Where the
@@ -209,127 +268,157 @@ std::string FreeName(const std::string& path, bool replacing, Make make) {
 // before the rename, since Linux cannot rename a file that has none (a kill
 // between the two leaves the complete file under that name). Elsewhere
 // (and without /proc, through which the name is given) the file is made
-// with a name of its own and no access for anyone else, and removed again
-// if the save fails; it gets its final access once it is complete.
+// with a name of its own and no access for anyone else; it gets its final
+// access once it is complete.
 struct TemporaryFile {
   int folder;
   bool replacing;
-  std::string name;
+  std::string name;  // empty while it has none
   Descriptor file;
-  bool named = false;
-  bool renamed = false;
+  NewFileAccess access;  // for a new file that has a name from the start
+  bool placed = false;
 
   TemporaryFile(const Target& target, const std::string& path)
       : folder(target.folder.fd), replacing(target.Occupied()) {
     if (ProcMounted()) {
       file.fd = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
       if (file.fd >= 0) return;
-      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) FailInFolder(path, replacing);
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) FailInFolder(path, folder, replacing);
     }
-    name = FreeName(path, replacing, [&](const char* candidate) {
+    if (!target.exists) access = LearnNewFileAccess(folder, path);
+    name = FreeName(path, folder, replacing, [&](const char* candidate) {
       file.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
       return file.fd >= 0;
     });
-    named = true;
   }
-  ~TemporaryFile() {
-    if (named && !renamed) unlinkat(folder, name.c_str(), 0);
-  }
+  ~TemporaryFile() { Discard(); }
 
-  // Puts the complete file in place of target's. Where a file stands
-  // there, the two swap names, and the one taken out must be the file
-  // that was opened: anything else (another program's file, pipe or
-  // device, put there meanwhile) gets its place back and the save fails.
-  // Where no file stands, the name is taken only if it is still free.
+  // Puts the complete file in target's place: the name must still hold
+  // what the save found there (the regular file that it opened, or
+  // nothing), and then one rename puts the file there. Whatever another
+  // program puts at the name in the instant between the two is replaced,
+  // as by any rename; a new name is taken only while it is free, where the
+  // file system can tell.
   void Replace(const Target& target, const std::string& path) {
-    if (!named) {
+    if (name.empty()) {
       const std::string self = ProcName(file.fd);
-      name = FreeName(path, replacing, [&](const char* candidate) {
+      name = FreeName(path, folder, replacing, [&](const char* candidate) {
         return linkat(AT_FDCWD, self.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
       });
-      named = true;
     }
     const int into = target.folder.fd;
     const char* to = target.name.c_str();
-    if (!target.Occupied()) {
-      if (renameat2(folder, name.c_str(), into, to, RENAME_NOREPLACE) != 0) {
-        if (errno == EEXIST) Fail(path, "another program made a file of that name while it was being saved");
-        // A file system that cannot keep the name free: a plain rename.
-        if (errno != EINVAL || renameat(folder, name.c_str(), into, to) != 0) FailToPutInPlace(target, path);
-      }
-      renamed = true;
-      return;
-    }
-    if (renameat2(folder, name.c_str(), into, to, RENAME_EXCHANGE) == 0) {
-      struct stat out {};
-      if (fstatat(folder, name.c_str(), &out, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(out, target.old)) {
-        renamed = true;
-        unlinkat(folder, name.c_str(), 0);  // the old file
-        return;
-      }
-      const std::string reason = "another program put something else in the file's place while it was being saved";
-      if (renameat2(folder, name.c_str(), into, to, RENAME_EXCHANGE) != 0) {
-        renamed = true;  // what stands under the temporary name is not ours
-        Fail(path, reason + "; it could not be put back and is now named \"" + name + "\" (" + std::strerror(errno) +
-                       ")");
-      }
-      Fail(path, reason);
-    }
-    // A file system that cannot swap two names: the name is checked right
-    // before a plain rename.
-    if (errno != EINVAL) FailToPutInPlace(target, path);
+    const char* const taken = "another program made a file of that name while it was being saved";
     struct stat now {};
-    if (fstatat(into, to, &now, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(now, target.old)) FailMoved(path);
-    if (renameat(folder, name.c_str(), into, to) != 0) FailToPutInPlace(target, path);
-    renamed = true;
+    if (fstatat(into, to, &now, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (!target.Occupied()) Fail(path, taken);
+      if (!S_ISREG(now.st_mode) || !SameFile(now, target.old)) FailMoved(path);
+    } else if (errno != ENOENT) {
+      FailWithErrno(path);
+    } else if (target.Occupied()) {
+      FailMoved(path);
+    }
+    const unsigned flags = target.Occupied() ? 0 : RENAME_NOREPLACE;
+    if (renameat2(folder, name.c_str(), into, to, flags) != 0) {
+      if (errno == EEXIST) Fail(path, taken);
+      // A file system that cannot keep a name free: a plain rename.
+      if (errno != EINVAL || flags == 0 || renameat(folder, name.c_str(), into, to) != 0)
+        FailInFolder(path, into, replacing);
+    }
+    placed = true;
   }
 
- private:
-  // The rename failed: the file itself may be protected (immutable or
-  // append-only), else its folder refuses.
-  [[noreturn]] void FailToPutInPlace(const Target& target, const std::string& path) const {
-    const int error = errno;
-    struct statx status {};
-    if (error == EPERM && statx(target.file.fd, "", AT_EMPTY_PATH, 0, &status) == 0 &&
-        (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0) {
-      Fail(path, "the file itself is protected from being replaced (it is immutable or append-only)");
-    }
-    errno = error;
-    FailInFolder(path, replacing);
+  // Removes the file's name again where the save failed, if it still holds
+  // this file; gives what was left, as RemoveOwn does.
+  std::string Discard() {
+    if (placed || name.empty()) return "";
+    const std::string left = RemoveOwn(folder, name, file.fd);
+    name.clear();
+    return left;
   }
 };
 
+// Where the old file's group could not be given to the new one, the group
+// that the new file has (the saver's) gets no more than the old file gave
+// its group and everyone else both. In a POSIX access control list, as the
+// kernel keeps it (a 4-byte version, then entries of a 2-byte tag, 2-byte
+// permissions and a 4-byte id, little-endian), that is the owning group's
+// entry; returns whether the list has a mask, which the mode's group bits
+// stand for where it does.
+bool NarrowGroupEntry(std::vector<char>& acl, size_t size) {
+  constexpr uint16_t kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
+  const auto field = [&](size_t at) {
+    uint16_t value = 0;
+    std::memcpy(&value, &acl[at], 2);
+    return le16toh(value);
+  };
+  uint16_t others = 0;
+  bool masked = false;
+  for (size_t at = 4; at + 8 <= size; at += 8) {
+    if (field(at) == kOther) others = field(at + 2);
+    masked = masked || field(at) == kMask;
+  }
+  for (size_t at = 4; at + 8 <= size; at += 8) {
+    if (field(at) != kGroupObj) continue;
+    const uint16_t narrowed = htole16(static_cast<uint16_t>(field(at + 2) & others));
+    std::memcpy(&acl[at + 2], &narrowed, 2);
+  }
+  return masked;
+}
+
+// What the copy of attributes found: whether the old file had an access
+// control list, and (where the group was not kept) whether it had a mask.
+struct CopiedAcl {
+  bool present = false;
+  bool masked = false;
+};
+
 // Copies the extended attributes of the old file (its access control list
-// among them) to fd, but no file capabilities: like set-user-ID, the
-// kernel drops those when a file is written. An access control list that
-// cannot be copied fails the save, since without it the file could be open
-// to more users than before. Returns whether the old file had one.
-bool CopyAttributes(const AttributeSource& from, int fd, const std::string& path) {
+// among them) to fd. Each one read is written, or the save fails, but for
+// two kinds: file capabilities, which the kernel drops when a file is
+// written, like set-user-ID; and the security and trusted kinds, where the
+// process may not set them (only a privileged process or the security
+// module may).
+CopiedAcl CopyAttributes(const AttributeSource& from, int fd, bool groupKept, const std::string& path) {
+  const auto unreadable = [&] {
+    Fail(path, std::string("its extended attributes cannot be read (") + std::strerror(errno) +
+                   "), so they could not be kept");
+  };
   std::vector<char> names, value;
   const ssize_t length = ReadGrowing(names, [&](char* b, size_t n) { return from.List(b, n); });
-  if (length < 0 && errno == ENOTSUP) return false;
-  if (length < 0) FailWithErrno(path);
-  bool acl = false;
+  if (length < 0 && errno == ENOTSUP) return {};
+  if (length < 0) unreadable();
+  CopiedAcl acl;
   for (const char* key = names.data(); key < names.data() + length; key += std::strlen(key) + 1) {
     if (std::strcmp(key, "security.capability") == 0) continue;
     const ssize_t size = ReadGrowing(value, [&](char* b, size_t n) { return from.Get(key, b, n); });
     if (size < 0 && errno == ENODATA) continue;  // removed meanwhile
-    if (size < 0) FailWithErrno(path);
-    const bool isAcl = std::strncmp(key, "system.posix_acl", 16) == 0;
-    acl = acl || std::strcmp(key, kAccessAcl) == 0;
-    // Other attributes are kept where the system lets the process set them.
-    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) != 0 && isAcl) {
+    if (size < 0) unreadable();
+    if (std::strcmp(key, kAccessAcl) == 0) {
+      acl.present = true;
+      if (!groupKept) acl.masked = NarrowGroupEntry(value, static_cast<size_t>(size));
+    }
+    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) == 0) continue;
+    const bool privileged = std::strncmp(key, "security.", 9) == 0 || std::strncmp(key, "trusted.", 8) == 0;
+    if (privileged && (errno == EPERM || errno == EACCES)) continue;
+    // Access control lists, under whatever name the file system keeps them
+    // (POSIX, NFSv4, CIFS, rich ones), are system attributes.
+    if (std::strncmp(key, "system.", 7) == 0) {
       Fail(path, std::string("its access control list cannot be kept (") + std::strerror(errno) +
                      "), and without it the file could be open to more users than before");
     }
+    Fail(path, std::string("its extended attribute \"") + key + "\" cannot be kept (" + std::strerror(errno) + ")");
   }
   return acl;
 }
 
 // Takes away the access control list that the folder may have handed
-// down to the new file, where the file it stands for had none.
+// down to the new file, where the file it stands for had none. A file
+// that has none has nothing to remove (and on some file systems may not
+// be asked to).
 void RemoveAccessAcl(int fd, const std::string& path) {
-  if (fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP) FailWithErrno(path);
+  if (fgetxattr(fd, kAccessAcl, nullptr, 0) < 0 && (errno == ENODATA || errno == ENOTSUP)) return;
+  if (fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA) FailWithErrno(path);
 }
 
 // Errors of fchown that say the owner cannot be given here: not permitted,
@@ -351,58 +440,39 @@ void SetMode(int fd, mode_t mode, const std::string& path) {
 // Gives fd what the old file had: its owner and group as far as the
 // process may set them, its extended attributes and access control list
 // (and none where it had none, whatever the folder hands down to new
-// files), and its mode less set-user-ID and set-group-ID.
+// files), and its mode less set-user-ID and set-group-ID. Where the group
+// is not kept, the saver's group gets no more than the old group and
+// everyone else both had.
 void KeepAttributes(const Target& target, int fd, const std::string& path) {
   const struct stat& old = target.old;
   if (fchown(fd, old.st_uid, old.st_gid) != 0) {
     if (!OwnerCannotBeSet(errno)) FailWithErrno(path);
     if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
   }
+  struct stat made {};
+  if (fstat(fd, &made) != 0) FailWithErrno(path);
+  const bool groupKept = made.st_gid == old.st_gid;
   const AttributeSource source(target, path);
-  if (!CopyAttributes(source, fd, path)) RemoveAccessAcl(fd, path);
+  const CopiedAcl acl = CopyAttributes(source, fd, groupKept, path);
+  if (!acl.present) RemoveAccessAcl(fd, path);
+  mode_t mode = old.st_mode & 07777 & ~(S_ISUID | S_ISGID);
+  if (!groupKept && !acl.masked) mode &= ~S_IRWXG | (mode & S_IRWXO) << 3;
   // An access control list sets the group bits from its mask; the mode,
   // set after it, sets the mask from the old group bits, which were the
   // old mask, so both come out as on the old file.
-  SetMode(fd, old.st_mode & 07777 & ~(S_ISUID | S_ISGID), path);
+  SetMode(fd, mode, path);
 }
 
-// Gives the complete file the access of a new file in its folder: that of
-// an empty file made there with 0666, as any program makes one (the umask
-// or the folder's default access control list deciding, as the file
-// system does it), which is removed again at once.
-void GiveNewFileAccess(const TemporaryFile& temp, const std::string& path) {
-  Descriptor probe;
-  const std::string name = FreeName(path, false, [&](const char* candidate) {
-    probe.fd = openat(temp.folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return probe.fd >= 0;
-  });
-  struct stat made {};
-  std::vector<char> acl;
-  const int known = fstat(probe.fd, &made) == 0 ? 0 : errno;
-  const ssize_t size = ReadGrowing(acl, [&](char* b, size_t n) { return fgetxattr(probe.fd, kAccessAcl, b, n); });
-  const int error = errno;
-  unlinkat(temp.folder, name.c_str(), 0);
-  if (known != 0) FailWith(path, known);
-  const int fd = temp.file.fd;
-  if (size >= 0) {
-    if (fsetxattr(fd, kAccessAcl, acl.data(), static_cast<size_t>(size), 0) != 0) FailWithErrno(path);
-  } else if (error == ENODATA || error == ENOTSUP) {
+// Gives the complete file the access that its folder gives a new file.
+void GiveNewFileAccess(int fd, const NewFileAccess& access, const std::string& path) {
+  if (access.acl.empty())
     RemoveAccessAcl(fd, path);
-  } else {
-    FailWith(path, error);
-  }
-  SetMode(fd, made.st_mode & 07777, path);
+  else if (fsetxattr(fd, kAccessAcl, access.acl.data(), access.acl.size(), 0) != 0)
+    FailWithErrno(path);
+  SetMode(fd, access.mode, path);
 }
 
-// Replaces or creates the regular file at path with bytes, all or nothing:
-// the bytes go to a temporary file in the same folder, which takes the
-// place of the old file only once every byte has been written and synced.
-// On any failure the old file is left as it was and the temporary file is
-// removed.
-void ReplaceFile(const std::string& path, const QByteArray& bytes) {
-  Target target(path);
-  TemporaryFile temp(target, path);
-  const int fd = temp.file.fd;
+void WriteAll(int fd, const QByteArray& bytes, const std::string& path) {
   // Every short write is followed by another, which either goes on or
   // fails with the reason (a full disk, a file size limit).
   const char* data = bytes.constData();
@@ -415,14 +485,35 @@ void ReplaceFile(const std::string& path, const QByteArray& bytes) {
     data += n;
     left -= static_cast<size_t>(n);
   }
-  // Complete: the file gets its final access.
-  if (target.exists)
-    KeepAttributes(target, fd, path);
-  else if (temp.named)
-    GiveNewFileAccess(temp, path);
-  // Some file systems report a full disk only here.
-  if (fsync(fd) != 0) FailWithErrno(path);
-  temp.Replace(target, path);
+}
+
+// Replaces or creates the regular file at path with bytes, all or nothing:
+// the bytes go to a temporary file in the same folder, which takes the
+// place of the old file only once every byte has been written and synced.
+// On any failure the old file is left as it was and the temporary file is
+// removed, if its name still holds it.
+void ReplaceFile(const std::string& path, const QByteArray& bytes) {
+  Target target(path);
+  // Nothing is written where the file could not be put in place.
+  if (Protected(target.folder.fd))
+    Fail(path, "its folder itself is protected from changes (it is immutable or append-only)");
+  if (target.exists && Protected(target.file.fd))
+    Fail(path, "the file itself is protected from being replaced (it is immutable or append-only)");
+  TemporaryFile temp(target, path);
+  const int fd = temp.file.fd;
+  try {
+    WriteAll(fd, bytes, path);
+    // Complete: the file gets its final access.
+    if (target.exists)
+      KeepAttributes(target, fd, path);
+    else if (!temp.name.empty())
+      GiveNewFileAccess(fd, temp.access, path);
+    // Some file systems report a full disk only here.
+    if (fsync(fd) != 0) FailWithErrno(path);
+    temp.Replace(target, path);
+  } catch (const IOException& failure) {
+    throw IOException(failure.what() + temp.Discard());
+  }
   // A file system that reports a failed write only when the file is closed
   // has had it reported by fsync already.
   temp.file.Reset(-1);

@@ -19,31 +19,41 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // place only when complete, so a failed save leaves an existing file
 // unchanged. Where the file system allows (and /proc is mounted), the
 // temporary file has no name until just before it is put in place, so a
-// killed save leaves nothing but in the instants around that step; it
-// then leaves the new file, or the old one after the names were swapped,
-// under a ".save-" name. Elsewhere the temporary file is made with that
-// name and no access for anyone else, gets its final access only when
-// complete (a new file that of an empty file made and removed beside it
-// at that moment), and is left behind by a save killed on its way.
+// killed save leaves nothing but in that instant, when it leaves the
+// complete new file under a ".save-" name. Elsewhere the temporary file is
+// made with that name and, where the file system keeps permissions, no
+// access for anyone else; it gets its final access only when complete (a
+// new file that of an empty file made and removed beside it first), and is
+// left behind by a save killed on its way. A failed save removes that name
+// only while it still holds the save's own file; what another program put
+// there is left, and the message names it.
 //
 // The target is found as a plain open finds it: the kernel follows
 // symbolic links, with its own checks and limits, and the file a link
 // leads to is replaced while the link stays. Through a link to a file that
 // does not exist yet, the save makes that file first, empty, as an open
 // would, and a failed or killed save leaves it (another program may have
-// made it in the same instant). A replaced file keeps its owner and group
-// as far as the process may set them and the file system and user
-// namespace can hold them, its extended attributes and access control
-// list (and none where it had none), and its mode less set-user-ID and
-// set-group-ID (on a file system that keeps no modes, the mode it gives,
-// if that allows no more); a new file gets the access that its folder
-// gives any new file. A target that is not a regular file (a folder,
-// device, pipe or socket), or that is immutable or append-only, is
-// refused. The new file swaps names with the old one, and anything but
-// the file that was opened (put there by another program meanwhile) gets
-// its place back and fails the save; on a file system that cannot swap
-// two names, the name is checked just before a plain rename, and a change
-// in that instant goes unnoticed.
+// made it in the same instant). A target that is not a regular file (a
+// folder, device, pipe or socket), or that is immutable or append-only, or
+// whose folder is, is refused before anything is written.
+//
+// A replaced file keeps its owner and group as far as the process may set
+// them and the file system and user namespace can hold them; its extended
+// attributes and access control list (and none where it had none); and its
+// mode less set-user-ID and set-group-ID (on a file system that keeps no
+// modes, the mode it gives, if that allows no more). Where the group is
+// not kept, the group that the file has now gets no more than the old
+// file gave its group and everyone else both. An attribute that cannot be
+// read or written fails the save, but for file capabilities, which are
+// dropped like set-user-ID, and attributes of the security and trusted
+// kinds where the process may not set them. A new file gets the access
+// that its folder gives any new file.
+//
+// Just before the new file is renamed over the target, the name is checked
+// to hold still what the save found there: the regular file that it
+// opened (the same device and inode), or nothing. What another program
+// puts there in the instant between that check and the rename is
+// replaced, as by any rename.
 //
 // Raises NilObjectException for an empty path, OutOfBoundsException for a
 // quality or format out of range or a side outside 1 to 32767, and

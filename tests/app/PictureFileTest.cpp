@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -87,15 +90,16 @@ void SaveWithin(rlim_t bytes, const Picture& picture, const QString& path, bool 
   Save(picture, path);
 }
 
-// Saves in a child process (SIGXFSZ at its default) once setUp has made it nobody, say, or given it a root folder or
-// user namespace of its own; gives the IOException's message, "" where none is raised, "no set-up" or "killed by ...".
+// Saves in a child process (SIGXFSZ at its default unless told) once setUp has made it nobody, say, or given it a root
+// folder or user namespace of its own; gives the IOException's message, "" where none is raised, "no set-up" or
+// "killed by ...".
 std::string SaveInChild(const std::function<bool()>& setUp, const Picture& picture, const QString& path,
-                        rlim_t room = RLIM_INFINITY) {
+                        rlim_t room = RLIM_INFINITY, bool killed = true) {
   char* const said = static_cast<char*>(mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
   const auto unmap = qScopeGuard([&] { munmap(said, 4096); });
   const pid_t child = fork();
   if (child == 0) {
-    const std::string failure = setUp() ? Failure([&] { SaveWithin(room, picture, path, true); }) : "no set-up";
+    const std::string failure = setUp() ? Failure([&] { SaveWithin(room, picture, path, killed); }) : "no set-up";
     std::snprintf(said, 4096, "%s", failure.c_str());
     std::_Exit(0);
   }
@@ -104,10 +108,19 @@ std::string SaveInChild(const std::function<bool()>& setUp, const Picture& pictu
   return WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status)) : std::string(said);
 }
 
-// Gives file the access control list u::rw-, u:65534:rw-, g::r--, m::rw-, o:: with others' bits (the mode shows the
-// mask as its group bits: the group may only read), as its own (access) or to hand down to new files (default).
-int SetAcl(const QByteArray& file, const std::string& kind, uint32_t others) {
-  const uint32_t acl[] = {2,   0x00060001u, ~0u, 0x00060002u,          65534, 0x00040004u,
+// Set-ups for SaveInChild: the child becomes the user and group id (with no other groups), or has root as its root
+// folder (and so no /proc).
+std::function<bool()> As(unsigned id) {
+  return [id] { return setgroups(0, nullptr) == 0 && setresgid(id, id, id) == 0 && setresuid(id, id, id) == 0; };
+}
+std::function<bool()> Chrooted(const QByteArray& root) {
+  return [root] { return chroot(root) == 0 && chdir("/") == 0; };
+}
+
+// Gives file the access control list u::rw-, u:65534:rw-, g:: with the group's bits (r-- unless told), m::rw-, o:: with
+// others' bits (the mode shows the mask as its group bits), as its own (access) or to hand down to new files (default).
+int SetAcl(const QByteArray& file, const std::string& kind, uint32_t others, uint32_t group = 04) {
+  const uint32_t acl[] = {2,   0x00060001u, ~0u, 0x00060002u,          65534, group << 16 | 0x04u,
                           ~0u, 0x00060010u, ~0u, others << 16 | 0x20u, ~0u};
   return setxattr(file, ("system.posix_acl_" + kind).c_str(), acl, sizeof acl, 0);
 }
@@ -143,10 +156,12 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   Save(*picture, dir.filePath("size.png"));
   const auto size = static_cast<rlim_t>(ReadAll(dir.filePath("size.png")).size());
   std::map<QString, std::string> kept;  // of each file replaced, what it keeps
-  for (const char* folder : {"folder.png", "locked", "sticky", "inherits"}) ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
+  for (const char* folder : {"folder.png", "locked", "sticky", "inherits", "sealed"})
+    ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
   for (auto [name, mode] :
        {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
-        {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644}}) {
+        {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644},
+        {"sealed/old.png", 0644}}) {
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
     kept[name] = Kept(At(dir, name));
@@ -173,17 +188,25 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   const bool device = mknod(At(dir, "null.png"), S_IFCHR | 0666, makedev(1, 3)) == 0;  // may be forbidden here
   for (auto [folder, mode] : {std::pair{"", 0755}, {"locked", root ? 0755 : 0555}, {"sticky", 01777}})
     ASSERT_EQ(chmod(At(dir, folder), mode), 0);
-  // An immutable file in a folder that allows replacing it (where the file system and the process may set that).
-  int flags = FS_IMMUTABLE_FL;
-  const int fixed = open(At(dir, "fixed.png"), O_RDONLY);
-  const bool immutable = ioctl(fixed, FS_IOC_SETFLAGS, &flags) == 0;
-  const auto unfix = qScopeGuard([&] { flags = 0, ioctl(fixed, FS_IOC_SETFLAGS, &flags), close(fixed); });
+  // An immutable file in a folder that allows replacing it, and an append-only folder, in which a file can be made but
+  // no name renamed or removed (where the file system and the process may set that).
+  std::vector<int> flagged;
+  const auto unflag = qScopeGuard([&] {
+    int none = 0;
+    for (int fd : flagged) ioctl(fd, FS_IOC_SETFLAGS, &none), close(fd);
+  });
+  auto protect = [&](const char* name, int flags) {
+    flagged.push_back(open(At(dir, name), O_RDONLY));
+    return ioctl(flagged.back(), FS_IOC_SETFLAGS, &flags) == 0;
+  };
+  const bool immutable = protect("fixed.png", FS_IMMUTABLE_FL), appendOnly = protect("sealed", FS_APPEND_FL);
   // Through a dangling link a save makes the link's target, as an open does. A failed save leaves it, empty: another
   // program may have made the same file in that instant.
   EXPECT_THROW(SaveWithin(0, *picture, dir.filePath("to-made.png")), fw::IOException);
   EXPECT_TRUE(QFileInfo::exists(dir.filePath("made.png")) && QFileInfo(dir.filePath("made.png")).size() == 0);
   const char* const noFile = "its folder does not allow a new file to be made there and put in the file's place";
   const char* const noNewFile = "its folder does not allow a new file to be made there (Permission denied)";
+  const char* const sealed = "its folder itself is protected from changes (it is immutable or append-only)";
   const struct {
     const char *name, *file, *refusal;
     rlim_t room = RLIM_INFINITY;
@@ -202,6 +225,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"inherits/plain.png", "inherits/plain.png", nullptr}, {"locked/open.png", nullptr, noFile},
                {"locked/new.png", nullptr, noNewFile},
                {"fixed.png", nullptr, immutable ? "the file itself is protected from being replaced" : nullptr},
+               {"sealed/old.png", nullptr, appendOnly ? sealed : nullptr},
+               {"sealed/new.png", nullptr, appendOnly ? sealed : nullptr},
                {"sticky/open.png", nullptr, root ? noFile : nullptr}};  // the file must be another user's
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -215,33 +240,37 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
       EXPECT_EQ(Entries(dir.path()).size(), entries);
     } else if (c.refusal != nullptr) {
       const std::string before = Kept(At(dir, "."), true);
-      auto asNobody = [] { return setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0; };
       const std::string failure = root && (c.refusal == noFile || c.refusal == noNewFile)
-                                      ? SaveInChild(asNobody, *picture, path, c.room)
+                                      ? SaveInChild(As(65534), *picture, path, c.room)
                                       : Failure([&] { SaveWithin(c.room, *picture, path); });
       EXPECT_NE(failure.find("\"" + path.toStdString() + "\": " + c.refusal), std::string::npos) << failure;
       EXPECT_EQ(Kept(At(dir, "."), true), before);  // nothing changed
     }
   }
+  // A folder removed while a new file is saved in it: here the working folder, removed just before the save.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("gone"));
+  const auto removed = [&] { return chdir(At(dir, "gone")) == 0 && rmdir(At(dir, "gone")) == 0; };
+  const std::string gone = SaveInChild(removed, *picture, "new.png");
+  EXPECT_NE(gone.find("\"new.png\": its folder is gone"), std::string::npos) << gone;
 }
 
 // In a child as root: without /proc (in a chroot, say) a save still works: its temporary file has a name from the start
 // and no access for anyone else until it is complete (a save killed while writing leaves it behind as it was); then a
 // replaced file keeps its mode and attributes, and a new one gets what the folder gives a new file. Inside a user
 // namespace (a sandbox) in which the old owner has no id, the file is replaced without its owner, as where the process
-// may not give it; its mode and attributes are kept.
+// may not give it; its mode and attributes are kept, but that the group that it has now gets no more than others had.
 TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthersUntilComplete) {
   if (getuid() != 0) GTEST_SKIP() << "a chroot and a file of another owner take root";
   QTemporaryDir dir;
   for (const char* name : {"old.png", "theirs.png"}) Save(Picture(1, 1), dir.filePath(name));
   ASSERT_EQ(chmod(At(dir, "old.png"), 0604) | setxattr(At(dir, "old.png"), "user.comment", "z", 1, 0), 0);
-  ASSERT_EQ(chown(At(dir, "theirs.png"), 65534, 65534) | chmod(At(dir, "theirs.png"), 0646), 0);
+  ASSERT_EQ(chown(At(dir, "theirs.png"), 65534, 65534) | chmod(At(dir, "theirs.png"), 0664), 0);
   ASSERT_EQ(SetAcl(At(dir, "."), "default", 04), 0);  // with o::r--, handed down to the new files
   close(open(At(dir, "reference"), O_CREAT | O_WRONLY, 0666));
   const std::string old = Kept(At(dir, "old.png")), made = Kept(At(dir, "reference"));
   const auto picture = NoisyPicture(30, 30, 4);
   auto inChroot = [&](rlim_t room, const char* path) {
-    return SaveInChild([&] { return chroot(At(dir, ".")) == 0 && chdir("/") == 0; }, *picture, path, room);
+    return SaveInChild(Chrooted(At(dir, ".")), *picture, path, room);
   };
   EXPECT_EQ(inChroot(1, "/new.png"), "killed by signal " + std::to_string(SIGXFSZ));
   const QStringList left = QDir(dir.path()).entryList({".save-*.tmp"}, QDir::Hidden | QDir::Files);
@@ -269,7 +298,7 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   if (failure == "no set-up") GTEST_SKIP() << "no user namespace can be made here";
   EXPECT_EQ(failure, "");
   ExpectPngOf(dir.filePath("theirs.png"), *picture);
-  EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0646) + " 0:0");
+  EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0644) + " 0:0");  // the group may read, as others
   // An access control list that names a user the namespace cannot name is never dropped: the save fails.
   ASSERT_EQ(SetAcl(At(dir, "old.png"), "access", 04), 0);
   const std::string listed = Kept(At(dir, "old.png"));
@@ -278,22 +307,184 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   EXPECT_EQ(Kept(At(dir, "old.png")), listed);
 }
 
-// Another program that keeps swapping the file's name with its pipe's never loses the pipe: a save replaces the file
-// that it opened, or fails and puts back what it found in its place.
-TEST(PictureFileTest, WhatAnotherProgramPutsInTheFilesPlaceIsPutBack) {
+// Another program publishes versions of the file by write-then-rename, as editors and sync tools do, while saves run:
+// first without a pause, then pausing after every second version, so that saves also get through. Each save replaces
+// what it opened or fails: the name never goes back to an older version than one read there, and no version is
+// deleted or left under another name.
+TEST(PictureFileTest, AnotherProgramsVersionsAreNeverPutBackDeletedOrMoved) {
   QTemporaryDir dir;
-  const QByteArray file = At(dir, "swapped.png"), pipe = At(dir, "pipe");
-  Save(Picture(1, 1), dir.filePath("swapped.png"));
-  ASSERT_EQ(mkfifo(pipe, 0644), 0);
+  const QString path = dir.filePath("shared.png"), next = dir.filePath("next");
+  auto publish = [&](int version) {
+    QFile file(next);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray::number(version)) > 0 && file.flush() &&
+           std::rename(QFile::encodeName(next), QFile::encodeName(path)) == 0;
+  };
+  ASSERT_TRUE(publish(0));
   std::atomic<bool> done{false};
-  std::thread swapper([&] {
-    while (!done) renameat2(AT_FDCWD, file, AT_FDCWD, pipe, RENAME_EXCHANGE);
+  std::atomic<int> pause{0};  // yields after every second version
+  // What the publisher and a reader found at the name: the publisher, its last version or a save's picture after it;
+  // the reader, never an older version than one it read before.
+  QStringList wrong[2];
+  std::thread publisher([&] {
+    for (int version = 1; !done; ++version) {
+      const QByteArray now = ReadAll(path);
+      if (now != QByteArray::number(version - 1) && !now.startsWith("\x89PNG"))
+        wrong[0] << QString("after version %1: \"%2\"").arg(version - 1).arg(now.left(8));
+      if (!publish(version)) wrong[0] << "could not publish " + QString::number(version);
+      for (int i = 0; version % 2 == 0 && i < pause; ++i) std::this_thread::yield();
+    }
   });
-  for (int i = 0; i < 300; ++i) Failure([&] { Save(Picture(2, 2), dir.filePath("swapped.png")); });
+  std::thread reader([&] {
+    for (int newest = 0; !done;) {
+      const QByteArray now = ReadAll(path);
+      if (now.startsWith("\x89PNG")) continue;
+      if (now.isEmpty() || now.toInt() < newest) wrong[1] << QString("\"%1\" after %2").arg(now).arg(newest);
+      newest = std::max(newest, now.toInt());
+    }
+  });
+  int saved = 0;
+  for (int i = 0; i < 600; ++i) {
+    if (i == 300) pause = 3000;
+    saved += Failure([&] { Save(Picture(2, 2), path); }).empty();
+  }
   done = true;
-  swapper.join();
-  EXPECT_EQ(Entries(dir.path()), QStringList({"pipe", "swapped.png"}));
-  EXPECT_NE(QFileInfo(dir.filePath("pipe")).isFile(), QFileInfo(dir.filePath("swapped.png")).isFile());  // one a pipe
+  publisher.join(), reader.join();
+  for (const QStringList& found : wrong) EXPECT_EQ(found.mid(0, 5).join("; ").toStdString(), "") << found.size();
+  EXPECT_EQ(Entries(dir.path()), QStringList({"shared.png"}));
+  EXPECT_GT(saved, 0);
+}
+
+// Without /proc (in a chroot) the save's file has its name from the start. Another program that renames its own file
+// over that name while the save runs has it kept: a save that fails removes that name only while it holds its own
+// file, and says what it left.
+TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFile) {
+  if (getuid() != 0) GTEST_SKIP() << "a chroot takes root";
+  QTemporaryDir dir;
+  const auto picture = NoisyPicture(1000, 1000, 9);
+  Save(Picture(1, 1), dir.filePath("old.png"));
+  const QByteArray old = ReadAll(dir.filePath("old.png"));
+  // The name of the next file made in the folder that is the save's, or "finished" when the save has ended.
+  auto nextMade = [](int events) {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = read(events, buffer, sizeof buffer)) > 0;) {
+      for (const char* at = buffer; at < buffer + n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        const QByteArray name = event->len > 0 ? event->name : "";
+        if (name.startsWith(".save-") || name == "finished") return name;
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    return QByteArray();
+  };
+  bool left = false;
+  for (int attempt = 0; attempt < 20 && !left; ++attempt) {
+    SCOPED_TRACE(attempt);
+    const int events = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(events, At(dir, "."), IN_CREATE), 0);
+    ASSERT_TRUE(QFile(dir.filePath("theirs")).open(QIODevice::WriteOnly));
+    std::string failure;
+    std::thread save([&] {
+      failure = SaveInChild(Chrooted(At(dir, ".")), *picture, "/old.png", 1 << 20, false);
+      QFile(dir.filePath("finished")).open(QIODevice::WriteOnly);
+    });
+    const QByteArray made = nextMade(events);
+    if (made != "finished") rename(At(dir, "theirs"), At(dir, made));  // theirs, by the save's name
+    save.join();
+    close(events);
+    EXPECT_NE(failure.find("File too large"), std::string::npos) << failure;
+    EXPECT_TRUE(made == "finished" || QFileInfo::exists(dir.filePath(made))) << "their file was removed";
+    left = QByteArray::fromStdString(failure).contains('"' + made + "\" beside it holds another program's file now");
+    EXPECT_EQ(ReadAll(dir.filePath("old.png")), old);
+    for (const QString& name : Entries(dir.path()))
+      if (name != "old.png") QFile::remove(dir.filePath(name));
+  }
+  EXPECT_TRUE(left) << "their file never came in time";
+}
+
+// In a child as root's daemon (user and group 1), in a folder open to everyone. Files of nobody's, which daemon may not
+// give back to nogroup, belong to daemon's group after a save, and it gets no more than nogroup and everyone else both
+// had: in the mode, or in the owning group's entry of an access control list (the mask kept). An attribute of the
+// security kind, which only a privileged process may set, is left out; a file whose attributes daemon may not read is
+// kept as it was, and the message says why.
+TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
+  if (getuid() != 0) GTEST_SKIP() << "files of other users take root";
+  QTemporaryDir dir;
+  ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
+  for (auto [name, mode] : {std::pair{"0640.png", 0640}, {"0664.png", 0664}, {"acl.png", 0660}, {"0622.png", 0622},
+                            {"reference", 0660}}) {
+    Save(Picture(1, 1), dir.filePath(name));
+    ASSERT_EQ(chown(At(dir, name), 65534, 65534) | chmod(At(dir, name), mode), 0);
+  }
+  ASSERT_EQ(setxattr(At(dir, "0664.png"), "security.quorix", "1", 1, 0), 0);
+  ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0), 0);
+  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06), 0);  // g::rw-, o::---
+  ASSERT_EQ(SetAcl(At(dir, "reference"), "access", 0, 0) | chown(At(dir, "reference"), 1, 1), 0);
+  const std::string unread = Kept(At(dir, "0622.png"), true);
+  const auto picture = NoisyPicture(8, 8, 2);
+  for (const char* name : {"0640.png", "0664.png", "acl.png"}) {
+    EXPECT_EQ(SaveInChild(As(1), *picture, dir.filePath(name)), "") << name;
+    ExpectPngOf(dir.filePath(name), *picture);
+  }
+  EXPECT_EQ(Kept(At(dir, "0640.png")), std::to_string(S_IFREG | 0600) + " 1:1");
+  EXPECT_EQ(Kept(At(dir, "0664.png")), std::to_string(S_IFREG | 0644) + " 1:1");
+  EXPECT_EQ(Kept(At(dir, "acl.png")), Kept(At(dir, "reference")));
+  const std::string failure = SaveInChild(As(1), *picture, dir.filePath("0622.png"));
+  EXPECT_NE(failure.find("its extended attributes cannot be read (Permission denied), so they could not be kept"),
+            std::string::npos)
+      << failure;
+  EXPECT_EQ(Kept(At(dir, "0622.png"), true), unread);
+}
+
+// A file system with no room left (tmpfs with few inodes; attributes take inode room there): an attribute that cannot
+// be written fails the save and leaves the old file as it was. Without /proc a new file needs room for no more than
+// itself, as a copy does.
+TEST(PictureFileTest, OnAFullFileSystemEveryAttributeIsKeptOrTheOldFile) {
+  if (getuid() != 0) GTEST_SKIP() << "mounting takes root";
+  QTemporaryDir dir;
+  std::vector<QByteArray> mounts;
+  const auto unmount = qScopeGuard([&] {
+    for (const QByteArray& at : mounts) umount2(at, MNT_DETACH);
+  });
+  auto mountTmpfs = [&](const char* name, const char* options) {
+    mounts.push_back(At(dir, name));
+    return QDir(dir.path()).mkdir(name) && mount("tmpfs", mounts.back(), "tmpfs", 0, options) == 0;
+  };
+  if (!mountTmpfs("full", "nr_inodes=5") || !mountTmpfs("one", "nr_inodes=3")) GTEST_SKIP() << "no tmpfs here";
+  const auto picture = NoisyPicture(8, 8, 3);
+  Save(Picture(1, 1), dir.filePath("full/old.png"));
+  const std::string big(1500, 'b');
+  ASSERT_EQ(setxattr(At(dir, "full/old.png"), "user.tag", "t", 1, 0), 0);
+  ASSERT_EQ(setxattr(At(dir, "full/old.png"), "user.big", big.data(), big.size(), 0), 0);
+  const std::string before = Kept(At(dir, "full"), true);
+  const std::string failure = Failure([&] { Save(*picture, dir.filePath("full/old.png")); });
+  EXPECT_NE(failure.find("\"user.big\" cannot be kept (No space left on device)"), std::string::npos) << failure;
+  EXPECT_EQ(Kept(At(dir, "full"), true), before);
+
+  Save(Picture(1, 1), dir.filePath("one/a.png"));  // the root folder and a.png: one inode left
+  EXPECT_EQ(SaveInChild(Chrooted(At(dir, "one")), *picture, "/new.png"), "");
+  ExpectPngOf(dir.filePath("one/new.png"), *picture);
+  EXPECT_EQ(Entries(dir.filePath("one")), QStringList({"a.png", "new.png"}));
+}
+
+// FAT through FUSE, mounted by root for all users: another user saves new files and replaces old ones there. FAT keeps
+// no owners, modes or access control lists, so there are none to keep or remove.
+TEST(PictureFileTest, OnFatMountedForAllUsersAnotherUserSaves) {
+  if (getuid() != 0) GTEST_SKIP() << "mounting takes root";
+  QTemporaryDir dir;
+  ASSERT_EQ(chmod(At(dir, "."), 0755), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkdir("fat"));
+  const QByteArray image = At(dir, "fat.img"), fat = At(dir, "fat");
+  const QByteArray mountFat = "truncate -s 8M " + image + " && mkfs.fat " + image + " >/dev/null && fusefat -o " +
+                              "rw+,allow_other " + image + " " + fat + " >/dev/null 2>&1";
+  if (std::system(mountFat.constData()) != 0) GTEST_SKIP() << "fusefat cannot mount here";
+  const auto unmount = qScopeGuard([&] { umount2(fat, MNT_DETACH); });
+  Save(Picture(1, 1), dir.filePath("fat/old.png"));
+  const auto picture = NoisyPicture(8, 8, 6);
+  for (const char* name : {"fat/old.png", "fat/new.png"}) {
+    EXPECT_EQ(SaveInChild(As(1), *picture, dir.filePath(name)), "") << name;
+    ExpectPngOf(dir.filePath(name), *picture);
+  }
+  EXPECT_EQ(Entries(dir.filePath("fat")), QStringList({"new.png", "old.png"}));
 }
 
 // A save killed on its way leaves the old file or the whole new one, and, killed while writing (by SIGXFSZ at a
