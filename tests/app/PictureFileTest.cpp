@@ -161,7 +161,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   for (auto [name, mode] :
        {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
         {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644},
-        {"sealed/old.png", 0644}}) {
+        {"sealed/old.png", 0644}, {"s", 0644}}) {
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
     kept[name] = Kept(At(dir, name));
@@ -180,7 +180,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
       std::to_string(S_IFREG | 0640) + " " + std::to_string(getuid()) + ":" + std::to_string(getgid());
   ASSERT_EQ(mkfifo(At(dir, "pipe.png"), 0644), 0);
   std::map<QString, QString> links = {{"to-made.png", "made.png"}, {"to-pipe.png", "pipe.png"},
-                                      {"sticky/planted.png", "../mode600.png"}, {"link1.png", "mode751.png"}};
+                                      {"sticky/planted.png", "../mode600.png"}, {"link1.png", "mode751.png"},
+                                      {"short.png", "s"}, {"to-nowhere.png", "no such folder/x.png"}};
   for (int hops = 2; hops <= 41; ++hops) links[QString("link%1.png").arg(hops)] = QString("link%1.png").arg(hops - 1);
   for (const auto& [link, to] : links) ASSERT_EQ(symlink(QFile::encodeName(to), At(dir, link)), 0);
   const bool planted = ReadAll("/proc/sys/fs/protected_symlinks").trimmed() == "1" && root &&
@@ -213,6 +214,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   } cases[] = {{"mode444.png", "mode444.png", nullptr, size}, {"mode600.png", "mode600.png", nullptr},
                {"mode660.png", "mode660.png", nullptr}, {"名称未決定.png", "名称未決定.png", nullptr},
                {"link40.png", "mode751.png", nullptr}, {"link41.png", nullptr, "Too many levels of symbolic links"},
+               {"short.png", "s", nullptr}, {"to-nowhere.png", nullptr, "No such file or directory"},
                {"to-made.png", "made.png", nullptr},
                {"sticky/planted.png", nullptr, planted ? "Permission denied" : nullptr},
                {"pipe.png", nullptr, "it is not a regular file"}, {"to-pipe.png", nullptr, "it is not a regular file"},
@@ -228,6 +230,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"sealed/old.png", nullptr, appendOnly ? sealed : nullptr},
                {"sealed/new.png", nullptr, appendOnly ? sealed : nullptr},
                {"sticky/open.png", nullptr, root ? noFile : nullptr}};  // the file must be another user's
+  const qsizetype open = Entries("/proc/self/fd").size();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString path = dir.filePath(c.name);
@@ -247,6 +250,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
       EXPECT_EQ(Kept(At(dir, "."), true), before);  // nothing changed
     }
   }
+  EXPECT_EQ(Entries("/proc/self/fd").size(), open);  // no save, done or failed, left a descriptor open
   // A folder removed while a new file is saved in it: here the working folder, removed just before the save.
   ASSERT_TRUE(QDir(dir.path()).mkdir("gone"));
   const auto removed = [&] { return chdir(At(dir, "gone")) == 0 && rmdir(At(dir, "gone")) == 0; };
@@ -356,8 +360,8 @@ TEST(PictureFileTest, AnotherProgramsVersionsAreNeverPutBackDeletedOrMoved) {
 
 // Without /proc (in a chroot) the save's file has its name from the start. Another program that renames its own file
 // over that name while the save runs has it kept: a save that fails removes that name only while it holds its own
-// file, and says what it left.
-TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFile) {
+// file, and says what it left. So it does where the folder turns append-only meanwhile and its file cannot be removed.
+TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFileAndSaysWhatItLeft) {
   if (getuid() != 0) GTEST_SKIP() << "a chroot takes root";
   QTemporaryDir dir;
   const auto picture = NoisyPicture(1000, 1000, 9);
@@ -376,29 +380,43 @@ TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFile) {
     }
     return QByteArray();
   };
-  bool left = false;
-  for (int attempt = 0; attempt < 20 && !left; ++attempt) {
-    SCOPED_TRACE(attempt);
-    const int events = inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(inotify_add_watch(events, At(dir, "."), IN_CREATE), 0);
-    ASSERT_TRUE(QFile(dir.filePath("theirs")).open(QIODevice::WriteOnly));
-    std::string failure;
-    std::thread save([&] {
-      failure = SaveInChild(Chrooted(At(dir, ".")), *picture, "/old.png", 1 << 20, false);
-      QFile(dir.filePath("finished")).open(QIODevice::WriteOnly);
-    });
-    const QByteArray made = nextMade(events);
-    if (made != "finished") rename(At(dir, "theirs"), At(dir, made));  // theirs, by the save's name
-    save.join();
-    close(events);
-    EXPECT_NE(failure.find("File too large"), std::string::npos) << failure;
-    EXPECT_TRUE(made == "finished" || QFileInfo::exists(dir.filePath(made))) << "their file was removed";
-    left = QByteArray::fromStdString(failure).contains('"' + made + "\" beside it holds another program's file now");
-    EXPECT_EQ(ReadAll(dir.filePath("old.png")), old);
-    for (const QString& name : Entries(dir.path()))
-      if (name != "old.png") QFile::remove(dir.filePath(name));
+  const int folder = open(At(dir, "."), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int flags = 0;
+  ioctl(folder, FS_IOC_GETFLAGS, &flags);
+  auto appendOnly = [&](bool on) {
+    int set = on ? flags | FS_APPEND_FL : flags;
+    return ioctl(folder, FS_IOC_SETFLAGS, &set) == 0;
+  };
+  const auto restore = qScopeGuard([&] { appendOnly(false), close(folder); });
+  for (bool sealing : {false, true}) {
+    if (sealing && !appendOnly(false)) break;  // the file system keeps no such flag
+    bool seen = false;
+    for (int attempt = 0; attempt < 20 && !seen; ++attempt) {
+      SCOPED_TRACE(attempt);
+      const int events = inotify_init1(IN_CLOEXEC);
+      ASSERT_GE(inotify_add_watch(events, At(dir, "."), IN_CREATE), 0);
+      ASSERT_TRUE(QFile(dir.filePath("theirs")).open(QIODevice::WriteOnly));
+      std::string failure;
+      std::thread save([&] {
+        failure = SaveInChild(Chrooted(At(dir, ".")), *picture, "/old.png", 1 << 20, false);
+        QFile(dir.filePath("finished")).open(QIODevice::WriteOnly);
+      });
+      const QByteArray made = nextMade(events);
+      if (made != "finished" && sealing) appendOnly(true);
+      if (made != "finished" && !sealing) rename(At(dir, "theirs"), At(dir, made));  // theirs, by the save's name
+      save.join();
+      close(events), appendOnly(false);
+      EXPECT_NE(failure.find("File too large"), std::string::npos) << failure;
+      EXPECT_TRUE(sealing || made == "finished" || QFileInfo::exists(dir.filePath(made))) << "their file was removed";
+      seen = QByteArray::fromStdString(failure).contains(
+          sealing ? "; the new file \"" + made + "\" beside it could not be removed (Operation not permitted)"
+                  : "; \"" + made + "\" beside it holds another program's file now");
+      EXPECT_EQ(ReadAll(dir.filePath("old.png")), old);
+      for (const QString& name : Entries(dir.path()))
+        if (name != "old.png") QFile::remove(dir.filePath(name));
+    }
+    EXPECT_TRUE(seen) << "no attempt came in time " << (sealing ? "to seal the folder" : "with their file");
   }
-  EXPECT_TRUE(left) << "their file never came in time";
 }
 
 // In a child as root's daemon (user and group 1), in a folder open to everyone. Files of nobody's, which daemon may not
