@@ -150,7 +150,7 @@ TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
 // path and changes nothing.
 TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   QTemporaryDir dir;
-  const mode_t mask = umask(027);  // new files get 0640
+  const mode_t mask = umask(002);  // new files get 0664
   const auto restore = qScopeGuard([&] { umask(mask), chmod(At(dir, "locked"), 0755); });
   const auto picture = NoisyPicture(16, 16, 5);
   Save(*picture, dir.filePath("size.png"));
@@ -161,7 +161,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   for (auto [name, mode] :
        {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
         {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644},
-        {"sealed/old.png", 0644}, {"s", 0644}}) {
+        {"sealed/old.png", 0644}, {"s", 0644}, {"inherits/listed.png", 0660}}) {
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
     kept[name] = Kept(At(dir, name));
@@ -171,13 +171,15 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   if (setxattr(At(dir, "mode660.png"), "user.comment", "Julia", 5, 0) == 0 &&
       setxattr(At(dir, "mode660.png"), "user.empty", "", 0, 0) == 0) {
     ASSERT_EQ(SetAcl(At(dir, "mode660.png"), "access", 0), 0);
-    // Handed down to the files made in the folder, but not to one replaced there that had no list of its own.
+    // Handed down to the files made in the folder, but not to one replaced there: it keeps its own list, or none.
     ASSERT_EQ(SetAcl(At(dir, "inherits"), "default", 0), 0);
+    ASSERT_EQ(SetAcl(At(dir, "inherits/listed.png"), "access", 04), 0);
+    kept["inherits/listed.png"] = Kept(At(dir, "inherits/listed.png"));
   }
   kept["mode660.png"] = Kept(At(dir, "mode660.png"));
   ASSERT_EQ(chmod(At(dir, "mode660.png"), 06660), 0);
   kept["名称未決定.png"] = kept["made.png"] =
-      std::to_string(S_IFREG | 0640) + " " + std::to_string(getuid()) + ":" + std::to_string(getgid());
+      std::to_string(S_IFREG | 0664) + " " + std::to_string(getuid()) + ":" + std::to_string(getgid());
   ASSERT_EQ(mkfifo(At(dir, "pipe.png"), 0644), 0);
   std::map<QString, QString> links = {{"to-made.png", "made.png"}, {"to-pipe.png", "pipe.png"},
                                       {"sticky/planted.png", "../mode600.png"}, {"link1.png", "mode751.png"},
@@ -224,7 +226,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"mode444.png/new.png", nullptr, "Not a directory"},
                {"mode600.png", nullptr, "File too large", size - 1},
                {"mode660.png", nullptr, "File too large", size / 2},
-               {"inherits/plain.png", "inherits/plain.png", nullptr}, {"locked/open.png", nullptr, noFile},
+               {"inherits/plain.png", "inherits/plain.png", nullptr},
+               {"inherits/listed.png", "inherits/listed.png", nullptr}, {"locked/open.png", nullptr, noFile},
                {"locked/new.png", nullptr, noNewFile},
                {"fixed.png", nullptr, immutable ? "the file itself is protected from being replaced" : nullptr},
                {"sealed/old.png", nullptr, appendOnly ? sealed : nullptr},
@@ -481,6 +484,9 @@ TEST(PictureFileTest, OnAFullFileSystemEveryAttributeIsKeptOrTheOldFile) {
   Save(Picture(1, 1), dir.filePath("one/a.png"));  // the root folder and a.png: one inode left
   EXPECT_EQ(SaveInChild(Chrooted(At(dir, "one")), *picture, "/new.png"), "");
   ExpectPngOf(dir.filePath("one/new.png"), *picture);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(Kept(At(dir, "one/new.png")), std::to_string(S_IFREG | (0666 & ~mask)) + " 0:0");
   EXPECT_EQ(Entries(dir.filePath("one")), QStringList({"a.png", "new.png"}));
 }
 
