@@ -25,8 +25,8 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // access for anyone else; it gets its final access only when complete (a
 // new file that of an empty file made and removed beside it first), and is
 // left behind by a save killed on its way. A failed save removes that name
-// only while it still holds the save's own file; what another program put
-// there is left, and the message names it.
+// only where it still holds the save's own file when checked just before;
+// what another program put there is left, and the message names it.
 //
 // The target is found as a plain open finds it: the kernel follows
 // symbolic links, with its own checks and limits, and the file a link
