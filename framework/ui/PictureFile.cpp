@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
@@ -107,50 +108,33 @@ std::string RemoveOwn(int folder, const std::string& name, int fd) {
 
 // Where a save to path puts its file: a folder and a name in it, found
 // the way a plain open finds them. The kernel follows the links, with the
-// checks that it makes on every open (protected links, its limit of hops).
+// checks that it makes on every open (protected links, its limit of hops);
+// a link to a file that does not exist yet leads to a new file there.
 struct Target {
   Descriptor file;  // the existing file (O_PATH), if any
   Descriptor folder;
   std::string name;
   struct stat old {};
   bool exists = false;  // a file to replace, whose status `old` holds
-  // Made empty here, at the end of a dangling link, as a plain open makes
-  // it. A failed save leaves it: whether another program made the same
-  // file in the same instant cannot be told.
-  bool created = false;
 
   explicit Target(const std::string& path) {
     file.fd = open(path.c_str(), O_PATH | O_CLOEXEC);
-    if (file.fd < 0) {
-      if (errno != ENOENT) FailWithErrno(path);
-      struct stat link {};
-      if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-        // A new file, named by path itself.
-        folder.fd = open(FolderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (folder.fd < 0) FailWithErrno(path);
-        name = NameOf(path);
-        return;
-      }
-      // A link to a file that does not exist yet: the save makes that file,
-      // as a plain open does.
-      file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-      if (file.fd < 0) FailWithErrno(path);
-      created = true;
+    if (file.fd >= 0) {
+      if (fstat(file.fd, &old) != 0) FailWithErrno(path);
+      if (S_ISDIR(old.st_mode)) Fail(path, "it is a folder");
+      // A device, pipe or socket is never replaced by a file.
+      if (!S_ISREG(old.st_mode)) Fail(path, "it is not a regular file");
+      exists = true;
+    } else if (errno != ENOENT) {
+      FailWithErrno(path);
     }
-    if (fstat(file.fd, &old) != 0) FailWithErrno(path);
-    if (S_ISDIR(old.st_mode)) Fail(path, "it is a folder");
-    // A device, pipe or socket is never replaced by a file.
-    if (!S_ISREG(old.st_mode)) Fail(path, "it is not a regular file");
-    exists = !created;
     Locate(path);
   }
 
-  bool Occupied() const { return exists || created; }
-
  private:
-  // Finds the folder and name of the opened file: path's last part, or
-  // where the links that it names lead (the folders on the way are
-  // opened by the kernel). The name found must hold the file opened.
+  // Finds the folder and name of the file: path's last part, or where the
+  // links that it names lead (the folders on the way are opened by the
+  // kernel). The name found must hold the file opened, if any.
   void Locate(const std::string& path) {
     std::string at = path;
     for (int hops = 0;; ++hops) {
@@ -168,7 +152,7 @@ struct Target {
           continue;
         }
       }
-      if (!found || !SameFile(named, old)) FailMoved(path);
+      if (exists && (!found || !SameFile(named, old))) FailMoved(path);
       return;
     }
   }
@@ -254,7 +238,8 @@ NewFileAccess LearnNewFileAccess(int folder, const std::string& path) {
   const ssize_t size =
       ReadGrowing(access.acl, [&](char* b, size_t n) { return fgetxattr(probe.fd, kAccessAcl, b, n); });
   const int error = errno;
-  RemoveOwn(folder, name, probe.fd);  // what it cannot remove is at most an empty file
+  const std::string left = RemoveOwn(folder, name, probe.fd);
+  if (!left.empty()) Fail(path, "the empty file made first to learn a new file's access was not removed" + left);
   if (known != 0) FailWith(path, known);
   if (size < 0 && error != ENODATA && error != ENOTSUP) FailWith(path, error);
   access.acl.resize(size < 0 ? 0 : static_cast<size_t>(size));
@@ -279,7 +264,7 @@ struct TemporaryFile {
   bool placed = false;
 
   TemporaryFile(const Target& target, const std::string& path)
-      : folder(target.folder.fd), replacing(target.Occupied()) {
+      : folder(target.folder.fd), replacing(target.exists) {
     if (ProcMounted()) {
       file.fd = openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
       if (file.fd >= 0) return;
@@ -293,12 +278,12 @@ struct TemporaryFile {
   }
   ~TemporaryFile() { Discard(); }
 
-  // Puts the complete file in target's place: the name must still hold
-  // what the save found there (the regular file that it opened, or
-  // nothing), and then one rename puts the file there. Whatever another
-  // program puts at the name in the instant between the two is replaced,
-  // as by any rename; a new name is taken only while it is free, where the
-  // file system can tell.
+  // Puts the complete file in target's place: its own name must still
+  // hold this file, and the target's name what the save found there (the
+  // regular file that it opened, or nothing); then one rename puts the
+  // file there. Whatever another program puts at either name in the
+  // instant between the two is taken, as by any rename; a new name is taken
+  // only while it is free, where the file system can tell.
   void Replace(const Target& target, const std::string& path) {
     if (name.empty()) {
       const std::string self = ProcName(file.fd);
@@ -306,19 +291,23 @@ struct TemporaryFile {
         return linkat(AT_FDCWD, self.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
       });
     }
+    struct stat mine {}, named {};
+    if (fstat(file.fd, &mine) != 0 || fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !SameFile(mine, named))
+      Fail(path, "its new file \"" + name + "\" beside it was moved or replaced while it was being saved");
     const int into = target.folder.fd;
     const char* to = target.name.c_str();
     const char* const taken = "another program made a file of that name while it was being saved";
     struct stat now {};
     if (fstatat(into, to, &now, AT_SYMLINK_NOFOLLOW) == 0) {
-      if (!target.Occupied()) Fail(path, taken);
+      if (!target.exists) Fail(path, taken);
       if (!S_ISREG(now.st_mode) || !SameFile(now, target.old)) FailMoved(path);
     } else if (errno != ENOENT) {
       FailWithErrno(path);
-    } else if (target.Occupied()) {
+    } else if (target.exists) {
       FailMoved(path);
     }
-    const unsigned flags = target.Occupied() ? 0 : RENAME_NOREPLACE;
+    const unsigned flags = target.exists ? 0 : RENAME_NOREPLACE;
     if (renameat2(folder, name.c_str(), into, to, flags) != 0) {
       if (errno == EEXIST) Fail(path, taken);
       // A file system that cannot keep a name free: a plain rename.
@@ -338,48 +327,53 @@ struct TemporaryFile {
   }
 };
 
-// Where the old file's group could not be given to the new one, the group
-// that the new file has (the saver's) gets no more than the old file gave
-// its group and everyone else both. In a POSIX access control list, as the
-// kernel keeps it (a 4-byte version, then entries of a 2-byte tag, 2-byte
-// permissions and a 4-byte id, little-endian), that is the owning group's
-// entry; returns whether the list has a mask, which the mode's group bits
-// stand for where it does.
-bool NarrowGroupEntry(std::vector<char>& acl, size_t size) {
-  constexpr uint16_t kGroupObj = 0x04, kMask = 0x10, kOther = 0x20;
+// Where the old file's group could not be given to the new one, in a
+// POSIX access control list as the kernel keeps it (a 4-byte version, then
+// entries of a 2-byte tag, 2-byte permissions and a 4-byte id, all
+// little-endian): the owning group's entry, which holds the members of the
+// file's group from now on, gets no more than everyone else had and than
+// the list's own entry for that group gave them. Fills in what the old
+// group's members had (their entry, less what a mask withheld) and whether
+// the list has a mask, which the mode's group bits stand for where it does.
+struct CopiedAcl {
+  bool present = false;
+  bool masked = false;
+  mode_t group = 0;
+};
+void NarrowGroupEntry(std::vector<char>& acl, size_t size, gid_t group, CopiedAcl& copied) {
+  constexpr uint16_t kGroupObj = 0x04, kGroup = 0x08, kMask = 0x10, kOther = 0x20;
   const auto field = [&](size_t at) {
     uint16_t value = 0;
     std::memcpy(&value, &acl[at], 2);
     return le16toh(value);
   };
-  uint16_t others = 0;
-  bool masked = false;
+  const auto id = [&](size_t at) {
+    uint32_t value = 0;
+    std::memcpy(&value, &acl[at + 4], 4);
+    return le32toh(value);
+  };
+  uint16_t bound = 7, mask = 7;
   for (size_t at = 4; at + 8 <= size; at += 8) {
-    if (field(at) == kOther) others = field(at + 2);
-    masked = masked || field(at) == kMask;
+    if (field(at) == kOther || (field(at) == kGroup && id(at) == group)) bound &= field(at + 2);
+    if (field(at) == kMask) mask = field(at + 2), copied.masked = true;
+    if (field(at) == kGroupObj) copied.group = field(at + 2);
   }
+  copied.group &= mask;
   for (size_t at = 4; at + 8 <= size; at += 8) {
     if (field(at) != kGroupObj) continue;
-    const uint16_t narrowed = htole16(static_cast<uint16_t>(field(at + 2) & others));
+    const uint16_t narrowed = htole16(static_cast<uint16_t>(field(at + 2) & bound));
     std::memcpy(&acl[at + 2], &narrowed, 2);
   }
-  return masked;
 }
-
-// What the copy of attributes found: whether the old file had an access
-// control list, and (where the group was not kept) whether it had a mask.
-struct CopiedAcl {
-  bool present = false;
-  bool masked = false;
-};
 
 // Copies the extended attributes of the old file (its access control list
 // among them) to fd. Each one read is written, or the save fails, but for
 // two kinds: file capabilities, which the kernel drops when a file is
 // written, like set-user-ID; and the security and trusted kinds, where the
 // process may not set them (only a privileged process or the security
-// module may).
-CopiedAcl CopyAttributes(const AttributeSource& from, int fd, bool groupKept, const std::string& path) {
+// module may). Where the old group is not kept, the access control list is
+// narrowed for group, the file's group now, as above.
+CopiedAcl CopyAttributes(const AttributeSource& from, int fd, gid_t group, bool groupKept, const std::string& path) {
   const auto unreadable = [&] {
     Fail(path, std::string("its extended attributes cannot be read (") + std::strerror(errno) +
                    "), so they could not be kept");
@@ -396,7 +390,7 @@ CopiedAcl CopyAttributes(const AttributeSource& from, int fd, bool groupKept, co
     if (size < 0) unreadable();
     if (std::strcmp(key, kAccessAcl) == 0) {
       acl.present = true;
-      if (!groupKept) acl.masked = NarrowGroupEntry(value, static_cast<size_t>(size));
+      if (!groupKept) NarrowGroupEntry(value, static_cast<size_t>(size), group, acl);
     }
     if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) == 0) continue;
     const bool privileged = std::strncmp(key, "security.", 9) == 0 || std::strncmp(key, "trusted.", 8) == 0;
@@ -437,29 +431,48 @@ void SetMode(int fd, mode_t mode, const std::string& path) {
   FailWith(path, error);
 }
 
+// Whether a file's id (kind "uid" or "gid") may stand for one that this
+// user namespace does not map: the kernel shows such ids as its overflow id
+// (65534 unless changed). Giving a file that id would hand it to another id
+// outside. Without /proc, where the namespace cannot be told, the overflow
+// id is taken as unmapped.
+bool MayBeUnmapped(unsigned id, const char* kind) {
+  QFile overflow(QStringLiteral("/proc/sys/kernel/overflow") + kind), map(QStringLiteral("/proc/self/%1_map").arg(kind));
+  const unsigned shown = overflow.open(QIODevice::ReadOnly) ? overflow.readAll().trimmed().toUInt() : 65534;
+  return id == shown && !(map.open(QIODevice::ReadOnly) && map.readAll().simplified() == "0 0 4294967295");
+}
+
 // Gives fd what the old file had: its owner and group as far as the
-// process may set them, its extended attributes and access control list
-// (and none where it had none, whatever the folder hands down to new
-// files), and its mode less set-user-ID and set-group-ID. Where the group
-// is not kept, the saver's group gets no more than the old group and
-// everyone else both had.
+// process may set them (and they are mapped here), its extended attributes
+// and access control list (and none where it had none, whatever the folder
+// hands down to new files), and its mode less set-user-ID and
+// set-group-ID, narrowed where the owner or the group is not kept (see
+// PictureFile.h).
 void KeepAttributes(const Target& target, int fd, const std::string& path) {
   const struct stat& old = target.old;
-  if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+  const uid_t uid = MayBeUnmapped(old.st_uid, "uid") ? static_cast<uid_t>(-1) : old.st_uid;
+  const gid_t gid = MayBeUnmapped(old.st_gid, "gid") ? static_cast<gid_t>(-1) : old.st_gid;
+  if (fchown(fd, uid, gid) != 0) {
     if (!OwnerCannotBeSet(errno)) FailWithErrno(path);
-    if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
+    if (fchown(fd, static_cast<uid_t>(-1), gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
   }
   struct stat made {};
   if (fstat(fd, &made) != 0) FailWithErrno(path);
-  const bool groupKept = made.st_gid == old.st_gid;
+  const bool ownerKept = made.st_uid == uid, groupKept = made.st_gid == gid;
+  // The kernel sets a user's attributes only on a file its owner may write,
+  // which a umask such as 0222 made it without; the final mode comes last.
+  fchmod(fd, S_IRUSR | S_IWUSR);
   const AttributeSource source(target, path);
-  const CopiedAcl acl = CopyAttributes(source, fd, groupKept, path);
+  const CopiedAcl acl = CopyAttributes(source, fd, made.st_gid, groupKept, path);
   if (!acl.present) RemoveAccessAcl(fd, path);
   mode_t mode = old.st_mode & 07777 & ~(S_ISUID | S_ISGID);
-  if (!groupKept && !acl.masked) mode &= ~S_IRWXG | (mode & S_IRWXO) << 3;
+  const mode_t owner = mode >> 6 & 7, group = acl.present && !groupKept ? acl.group : mode >> 3 & 7, others = mode & 7;
+  if (!ownerKept) mode &= ~(S_IRWXG | S_IRWXO) | owner << 3 | owner;
+  if (!groupKept) mode &= ~S_IRWXO | group;
+  if (!groupKept && !acl.masked) mode &= ~S_IRWXG | others << 3;
   // An access control list sets the group bits from its mask; the mode,
   // set after it, sets the mask from the old group bits, which were the
-  // old mask, so both come out as on the old file.
+  // old mask, so both come out as on the old file (less the narrowing).
   SetMode(fd, mode, path);
 }
 
@@ -499,6 +512,12 @@ void ReplaceFile(const std::string& path, const QByteArray& bytes) {
     Fail(path, "its folder itself is protected from changes (it is immutable or append-only)");
   if (target.exists && Protected(target.file.fd))
     Fail(path, "the file itself is protected from being replaced (it is immutable or append-only)");
+  // A file that this user may not write is not replaced, as the kernel
+  // decides for an open for writing (root may, as it may open any file).
+  if (target.exists && faccessat(target.file.fd, "", W_OK, AT_EACCESS | AT_EMPTY_PATH) != 0) {
+    if (errno != EACCES) FailWithErrno(path);
+    Fail(path, "the file is write-protected for this user (Permission denied), so it was left unchanged");
+  }
   TemporaryFile temp(target, path);
   const int fd = temp.file.fd;
   try {

@@ -11,6 +11,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -23,10 +24,34 @@
 #include <csignal>
 #include <functional>
 #include <map>
+#include <string_view>
 #include <thread>
 
 #include "framework/core/Runtime.h"
 #include "tests/app/WindowFixture.h"
+
+namespace {
+
+// A step that a test runs inside a save, in the thread (or child) that saves, just before each of these calls of the
+// save's: fsync (of its complete file, then of the folder), renameat2 (the names are checked) and unlinkat. An error
+// number that it gives fails the call with it instead.
+std::function<int(std::string_view call)> duringSave;
+int Interrupt(std::string_view call) { return duringSave ? duringSave(call) : 0; }
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+  if (const int error = Interrupt("fsync")) return errno = error, -1;
+  return static_cast<int>(syscall(SYS_fsync, fd));
+}
+extern "C" int renameat2(int from, const char* name, int to, const char* newName, unsigned flags) noexcept {
+  if (const int error = Interrupt("renameat2")) return errno = error, -1;
+  return static_cast<int>(syscall(SYS_renameat2, from, name, to, newName, flags));
+}
+extern "C" int unlinkat(int folder, const char* name, int flags) noexcept {
+  if (const int error = Interrupt("unlinkat")) return errno = error, -1;
+  return static_cast<int>(syscall(SYS_unlinkat, folder, name, flags));
+}
 
 namespace {
 
@@ -117,12 +142,18 @@ std::function<bool()> Chrooted(const QByteArray& root) {
   return [root] { return chroot(root) == 0 && chdir("/") == 0; };
 }
 
-// Gives file the access control list u::rw-, u:65534:rw-, g:: with the group's bits (r-- unless told), m::rw-, o:: with
-// others' bits (the mode shows the mask as its group bits), as its own (access) or to hand down to new files (default).
+// Gives file an access control list as its own (access) or to hand down to new files (default): entries of a tag
+// (1 u::, 2 u:id:, 4 g::, 8 g:id:, 0x10 m::, 0x20 o::) with the permissions above it, then an id (~0 for none).
+int SetAcl(const QByteArray& file, const std::string& kind, std::vector<uint32_t> entries) {
+  entries.insert(entries.begin(), 2);  // the version
+  return setxattr(file, ("system.posix_acl_" + kind).c_str(), entries.data(), entries.size() * 4, 0);
+}
+
+// The list u::rw-, u:65534:rw-, g:: with the group's bits (r-- unless told), m::rw-, o:: with others' bits (the mode
+// shows the mask as its group bits).
 int SetAcl(const QByteArray& file, const std::string& kind, uint32_t others, uint32_t group = 04) {
-  const uint32_t acl[] = {2,   0x00060001u, ~0u, 0x00060002u,          65534, group << 16 | 0x04u,
-                          ~0u, 0x00060010u, ~0u, others << 16 | 0x20u, ~0u};
-  return setxattr(file, ("system.posix_acl_" + kind).c_str(), acl, sizeof acl, 0);
+  return SetAcl(file, kind, {0x00060001u, ~0u, 0x00060002u, 65534, group << 16 | 0x04u, ~0u, 0x00060010u, ~0u,
+                             others << 16 | 0x20u, ~0u});
 }
 
 TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
@@ -146,8 +177,8 @@ TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
 // The target is found as an open finds it: the kernel follows up to 40 links, which stay, and none that another user
 // planted in a sticky folder. The file reached is replaced by the whole PNG and keeps its owner and group, extended
 // attributes and access control list (none where it had none), and its mode less set-user-ID and set-group-ID; a new
-// file gets the umask's mode. Every other kind of target, and a short write, fails the save with the reason after the
-// path and changes nothing.
+// file, also at the end of a dangling link, gets the umask's mode. Every other kind of target, a file that the saver
+// may not write, and a short write fail the save with the reason after the path and change nothing.
 TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   QTemporaryDir dir;
   const mode_t mask = umask(002);  // new files get 0664
@@ -156,7 +187,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   Save(*picture, dir.filePath("size.png"));
   const auto size = static_cast<rlim_t>(ReadAll(dir.filePath("size.png")).size());
   std::map<QString, std::string> kept;  // of each file replaced, what it keeps
-  for (const char* folder : {"folder.png", "locked", "sticky", "inherits", "sealed"})
+  for (const char* folder : {"folder.png", "locked", "sticky", "inherits", "sealed", "frozen"})
     ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
   for (auto [name, mode] :
        {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
@@ -183,7 +214,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   ASSERT_EQ(mkfifo(At(dir, "pipe.png"), 0644), 0);
   std::map<QString, QString> links = {{"to-made.png", "made.png"}, {"to-pipe.png", "pipe.png"},
                                       {"sticky/planted.png", "../mode600.png"}, {"link1.png", "mode751.png"},
-                                      {"short.png", "s"}, {"to-nowhere.png", "no such folder/x.png"}};
+                                      {"short.png", "s"}, {"to-nowhere.png", "no such folder/x.png"},
+                                      {"to-sealed.png", "sealed/made.png"}, {"to-frozen.png", "frozen/made.png"}};
   for (int hops = 2; hops <= 41; ++hops) links[QString("link%1.png").arg(hops)] = QString("link%1.png").arg(hops - 1);
   for (const auto& [link, to] : links) ASSERT_EQ(symlink(QFile::encodeName(to), At(dir, link)), 0);
   const bool planted = ReadAll("/proc/sys/fs/protected_symlinks").trimmed() == "1" && root &&
@@ -191,8 +223,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   const bool device = mknod(At(dir, "null.png"), S_IFCHR | 0666, makedev(1, 3)) == 0;  // may be forbidden here
   for (auto [folder, mode] : {std::pair{"", 0755}, {"locked", root ? 0755 : 0555}, {"sticky", 01777}})
     ASSERT_EQ(chmod(At(dir, folder), mode), 0);
-  // An immutable file in a folder that allows replacing it, and an append-only folder, in which a file can be made but
-  // no name renamed or removed (where the file system and the process may set that).
+  // An immutable file in a folder that allows replacing it, an immutable folder, and an append-only folder, in which a
+  // file can be made but no name renamed or removed (where the file system and the process may set that).
   std::vector<int> flagged;
   const auto unflag = qScopeGuard([&] {
     int none = 0;
@@ -202,22 +234,23 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
     flagged.push_back(open(At(dir, name), O_RDONLY));
     return ioctl(flagged.back(), FS_IOC_SETFLAGS, &flags) == 0;
   };
-  const bool immutable = protect("fixed.png", FS_IMMUTABLE_FL), appendOnly = protect("sealed", FS_APPEND_FL);
-  // Through a dangling link a save makes the link's target, as an open does. A failed save leaves it, empty: another
-  // program may have made the same file in that instant.
-  EXPECT_THROW(SaveWithin(0, *picture, dir.filePath("to-made.png")), fw::IOException);
-  EXPECT_TRUE(QFileInfo::exists(dir.filePath("made.png")) && QFileInfo(dir.filePath("made.png")).size() == 0);
+  const bool immutable = protect("fixed.png", FS_IMMUTABLE_FL) && protect("frozen", FS_IMMUTABLE_FL);
+  const bool appendOnly = protect("sealed", FS_APPEND_FL);
   const char* const noFile = "its folder does not allow a new file to be made there and put in the file's place";
   const char* const noNewFile = "its folder does not allow a new file to be made there (Permission denied)";
   const char* const sealed = "its folder itself is protected from changes (it is immutable or append-only)";
+  const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
   const struct {
     const char *name, *file, *refusal;
     rlim_t room = RLIM_INFINITY;
-  } cases[] = {{"mode444.png", "mode444.png", nullptr, size}, {"mode600.png", "mode600.png", nullptr},
+  } cases[] = {{"mode444.png", root ? "mode444.png" : nullptr, root ? nullptr : writeProtected, size},
+               {"mode600.png", "mode600.png", nullptr},
                {"mode660.png", "mode660.png", nullptr}, {"名称未決定.png", "名称未決定.png", nullptr},
                {"link40.png", "mode751.png", nullptr}, {"link41.png", nullptr, "Too many levels of symbolic links"},
                {"short.png", "s", nullptr}, {"to-nowhere.png", nullptr, "No such file or directory"},
-               {"to-made.png", "made.png", nullptr},
+               {"to-made.png", nullptr, "File too large", 0}, {"to-made.png", "made.png", nullptr},
+               {"to-sealed.png", nullptr, appendOnly ? sealed : nullptr},
+               {"to-frozen.png", nullptr, immutable ? sealed : nullptr},
                {"sticky/planted.png", nullptr, planted ? "Permission denied" : nullptr},
                {"pipe.png", nullptr, "it is not a regular file"}, {"to-pipe.png", nullptr, "it is not a regular file"},
                {"null.png", nullptr, device ? "it is not a regular file" : nullptr},
@@ -263,9 +296,11 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
 
 // In a child as root: without /proc (in a chroot, say) a save still works: its temporary file has a name from the start
 // and no access for anyone else until it is complete (a save killed while writing leaves it behind as it was); then a
-// replaced file keeps its mode and attributes, and a new one gets what the folder gives a new file. Inside a user
-// namespace (a sandbox) in which the old owner has no id, the file is replaced without its owner, as where the process
-// may not give it; its mode and attributes are kept, but that the group that it has now gets no more than others had.
+// replaced file keeps its mode and attributes, and a new one gets what the folder gives a new file; where the empty
+// file made first to learn that cannot be removed, the save fails before it writes and names it. Inside a user
+// namespace (a sandbox) in which the old owner has no id, a file that others may write is replaced without its owner
+// or group, whose bits bound the others' (the id shown, the kernel's overflow id, is never given, also where the
+// namespace maps it); a file that others may not write is left.
 TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthersUntilComplete) {
   if (getuid() != 0) GTEST_SKIP() << "a chroot and a file of another owner take root";
   QTemporaryDir dir;
@@ -285,6 +320,19 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   struct stat temporary {};
   EXPECT_TRUE(lstat(At(dir, left[0]), &temporary) == 0 && (temporary.st_mode & 077) == 0) << temporary.st_mode;
   QFile::remove(dir.filePath(left[0]));
+  const std::string stuck = SaveInChild(
+      [&] {
+        duringSave = [](std::string_view call) { return call == "unlinkat" ? EPERM : 0; };
+        return Chrooted(At(dir, "."))();
+      },
+      *picture, "/stuck.png");
+  const QStringList probe = QDir(dir.path()).entryList({".save-*.tmp"}, QDir::Hidden | QDir::Files);
+  ASSERT_EQ(probe.size(), 1) << stuck;
+  EXPECT_NE(stuck.find("\"" + probe[0].toStdString() + "\" beside it could not be removed (Operation not permitted)"),
+            std::string::npos)
+      << stuck;
+  EXPECT_EQ(QFileInfo(dir.filePath(probe[0])).size(), 0);
+  QFile::remove(dir.filePath(probe[0]));
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/old.png"), "");
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/new.png"), "");
   ExpectPngOf(dir.filePath("old.png"), *picture);
@@ -301,11 +349,35 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
     write("/proc/self/setgroups", "deny");
     return write("/proc/self/uid_map", "0 0 1") && write("/proc/self/gid_map", "0 0 1");
   };
+  const std::string theirs = Kept(At(dir, "theirs.png"), true);
   const std::string failure = SaveInChild(inNamespace, *picture, dir.filePath("theirs.png"));
   if (failure == "no set-up") GTEST_SKIP() << "no user namespace can be made here";
-  EXPECT_EQ(failure, "");
+  EXPECT_NE(failure.find("the file is write-protected for this user"), std::string::npos) << failure;
+  EXPECT_EQ(Kept(At(dir, "theirs.png"), true), theirs);
+  // Ids 0 to 65535 are 100000 on outside, as sandboxes map them, written from outside by a process forked first.
+  auto inSandbox = [] {
+    int ready[2];
+    if (pipe(ready) != 0) return false;
+    const pid_t sandboxed = getpid(), writer = fork();
+    if (writer == 0) {
+      char byte = 0;
+      bool mapped = read(ready[0], &byte, 1) == 1;
+      for (const char* kind : {"uid", "gid"}) {
+        const int map = open(("/proc/" + std::to_string(sandboxed) + "/" + kind + "_map").c_str(), O_WRONLY);
+        mapped = mapped && write(map, "0 100000 65536", 14) == 14;
+        close(map);
+      }
+      std::_Exit(mapped ? 0 : 1);
+    }
+    const bool entered = unshare(CLONE_NEWUSER) == 0;
+    int status = write(ready[1], "x", 1) == 1 ? 0 : 1;
+    waitpid(writer, &status, 0);
+    return entered && status == 0 && setgroups(0, nullptr) == 0 && setresgid(0, 0, 0) == 0 && setresuid(0, 0, 0) == 0;
+  };
+  ASSERT_EQ(chown(At(dir, "theirs.png"), 1000, 1000) | chmod(At(dir, "theirs.png"), 0646) | chmod(At(dir, "."), 0777), 0);
+  EXPECT_EQ(SaveInChild(inSandbox, *picture, dir.filePath("theirs.png")), "");
   ExpectPngOf(dir.filePath("theirs.png"), *picture);
-  EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0644) + " 0:0");  // the group may read, as others
+  EXPECT_EQ(Kept(At(dir, "theirs.png")), std::to_string(S_IFREG | 0644) + " 100000:100000");
   // An access control list that names a user the namespace cannot name is never dropped: the save fails.
   ASSERT_EQ(SetAcl(At(dir, "old.png"), "access", 04), 0);
   const std::string listed = Kept(At(dir, "old.png"));
@@ -359,6 +431,56 @@ TEST(PictureFileTest, AnotherProgramsVersionsAreNeverPutBackDeletedOrMoved) {
   for (const QStringList& found : wrong) EXPECT_EQ(found.mid(0, 5).join("; ").toStdString(), "") << found.size();
   EXPECT_EQ(Entries(dir.path()), QStringList({"shared.png"}));
   EXPECT_GT(saved, 0);
+}
+
+// Another program puts its file at a name while a save is paused where its file is complete (fsync) or where it has
+// checked the names (renameat2): at the old file's name, a new name (also at the end of a dangling link), or, where the
+// save's own file has a name from the start (without /proc, in a chroot), at that. The save fails with the reason, and
+// the other program's file stays where it put it.
+TEST(PictureFileTest, AFileThatAnotherProgramPutsAtANameWhileTheSaveRunsStaysThere) {
+  QTemporaryDir dir;
+  const auto picture = NoisyPicture(8, 8, 8);
+  const char* const taken = "another program made a file of that name while it was being saved";
+  const struct {
+    const char *path, *call, *at, *failure;
+  } cases[] = {{"old.png", "fsync", "old.png", "the file was moved or removed while it was being saved"},
+               {"new.png", "fsync", "new.png", taken},
+               {"to-made.png", "fsync", "made.png", taken},
+               {"new.png", "renameat2", "new.png", taken},
+               {"old.png", "fsync", ".save-", "its new file \".save-"}};
+  for (bool chrooted : {false, true}) {
+    if (chrooted && getuid() != 0) break;  // a chroot takes root
+    for (const auto& c : cases) {
+      if (!chrooted && c.at[0] == '.') continue;  // the save's file has no name before it is put in place
+      SCOPED_TRACE(std::string(c.path) + " at " + c.at + (chrooted ? " in a chroot" : ""));
+      for (const QString& name : Entries(dir.path())) QFile::remove(dir.filePath(name));
+      Save(Picture(1, 1), dir.filePath("old.png"));
+      const QByteArray old = ReadAll(dir.filePath("old.png"));
+      ASSERT_EQ(symlink("made.png", At(dir, "to-made.png")), 0);
+      // In the child, whose working folder is dir: theirs, by write-then-rename, at the name or the save's own.
+      auto publish = [&] {
+        QString at = c.at;
+        if (at == ".save-") at = QDir(".").entryList({".save-*"}, QDir::Hidden | QDir::Files).value(0, "none");
+        QFile file("theirs");
+        const bool done = file.open(QIODevice::WriteOnly) && file.write("theirs") == 6 && file.flush() &&
+                          std::rename("theirs", QFile::encodeName(at)) == 0;
+        return done ? 0 : EIO;
+      };
+      const std::string failure = SaveInChild(
+          [&] {
+            duringSave = [&, once = true](std::string_view call) mutable {
+              return call == c.call && std::exchange(once, false) ? publish() : 0;
+            };
+            return chrooted ? Chrooted(At(dir, "."))() : chdir(At(dir, ".")) == 0;
+          },
+          *picture, c.path);
+      EXPECT_NE(failure.find(c.failure), std::string::npos) << failure;
+      const QStringList own = QDir(dir.path()).entryList({".save-*"}, QDir::Hidden | QDir::Files);
+      EXPECT_EQ(ReadAll(dir.filePath(c.at[0] == '.' ? own.value(0) : c.at)), "theirs");
+      EXPECT_EQ(own.size(), c.at[0] == '.');  // the save left nothing of its own
+      EXPECT_EQ(ReadAll(dir.filePath("old.png")), QString(c.at) == "old.png" ? QByteArray("theirs") : old);
+    }
+  }
 }
 
 // Without /proc (in a chroot) the save's file has its name from the start. Another program that renames its own file
@@ -423,38 +545,60 @@ TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFileAndSaysWhatItLeft) {
   }
 }
 
-// In a child as root's daemon (user and group 1), in a folder open to everyone. Files of nobody's, which daemon may not
-// give back to nogroup, belong to daemon's group after a save, and it gets no more than nogroup and everyone else both
-// had: in the mode, or in the owning group's entry of an access control list (the mask kept). An attribute of the
-// security kind, which only a privileged process may set, is left out; a file whose attributes daemon may not read is
-// kept as it was, and the message says why.
+// In a child as root's daemon (user and group 1), in a folder open to everyone. A file that daemon may not write is
+// left as it was, and so is one whose attributes daemon may not read; each message says why. Of nobody's files that
+// daemon may write, neither the old owner nor nogroup's members gain access as the file becomes daemon's: in the
+// mode, or in the owning group's entry of an access control list (its mask, and so its named entries, kept). An
+// attribute of the security kind, which only a privileged process may set, is left out; daemon's own attributes are
+// kept under any umask.
 TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   if (getuid() != 0) GTEST_SKIP() << "files of other users take root";
   QTemporaryDir dir;
   ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
-  for (auto [name, mode] : {std::pair{"0640.png", 0640}, {"0664.png", 0664}, {"acl.png", 0660}, {"0622.png", 0622},
-                            {"reference", 0660}}) {
-    Save(Picture(1, 1), dir.filePath(name));
-    ASSERT_EQ(chown(At(dir, name), 65534, 65534) | chmod(At(dir, name), mode), 0);
+  const auto kept = [](mode_t mode, const char* rest = "") { return std::to_string(S_IFREG | mode) + " 1:1" + rest; };
+  const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
+  // u::rw- u:daemon:rw- g::r-- (or ---) g:daemon:--- m::rw- o::r--
+  const auto named = [](uint32_t group) {
+    return std::vector<uint32_t>{0x00060001u, ~0u, 0x00060002u, 1, group << 16 | 0x04u, ~0u, 0x00000008u, 1,
+                                 0x00060010u, ~0u, 0x00040020u, ~0u};
+  };
+  Save(Picture(1, 1), dir.filePath("reference"));
+  ASSERT_EQ(SetAcl(At(dir, "reference"), "access", named(0)) | chown(At(dir, "reference"), 1, 1), 0);
+  const struct {
+    const char* name;
+    mode_t mode;
+    std::string result;  // what the saved file keeps, or the reason of the failure
+    mode_t mask = 022;
+  } cases[] = {{"0640.png", 0640, writeProtected},
+               {"0664.png", 0664, writeProtected},
+               {"acl.png", 0660, writeProtected},  // g::rw- o::---
+               {"0622.png", 0622, "its extended attributes cannot be read (Permission denied), so they could not be kept"},
+               {"0606.png", 0606, kept(0600)},
+               {"0066.png", 0066, kept(0)},
+               {"named.png", 0664, Kept(At(dir, "reference"))},
+               {"own.png", 0644, kept(0644, " user.tag=74"), 0222}};
+  for (const auto& c : cases) {
+    Save(Picture(1, 1), dir.filePath(c.name));
+    const uid_t owner = QString(c.name) == "own.png" ? 1 : 65534;
+    ASSERT_EQ(chown(At(dir, c.name), owner, owner) | chmod(At(dir, c.name), c.mode), 0);
   }
-  ASSERT_EQ(setxattr(At(dir, "0664.png"), "security.quorix", "1", 1, 0), 0);
-  ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0), 0);
-  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06), 0);  // g::rw-, o::---
-  ASSERT_EQ(SetAcl(At(dir, "reference"), "access", 0, 0) | chown(At(dir, "reference"), 1, 1), 0);
-  const std::string unread = Kept(At(dir, "0622.png"), true);
+  ASSERT_EQ(setxattr(At(dir, "0606.png"), "security.quorix", "1", 1, 0), 0);
+  ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0) | setxattr(At(dir, "own.png"), "user.tag", "t", 1, 0), 0);
+  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(04)), 0);
   const auto picture = NoisyPicture(8, 8, 2);
-  for (const char* name : {"0640.png", "0664.png", "acl.png"}) {
-    EXPECT_EQ(SaveInChild(As(1), *picture, dir.filePath(name)), "") << name;
-    ExpectPngOf(dir.filePath(name), *picture);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string before = Kept(At(dir, c.name), true);
+    const auto daemon = [&] { return umask(c.mask), As(1)(); };
+    const std::string failure = SaveInChild(daemon, *picture, dir.filePath(c.name));
+    if (failure.empty()) {
+      ExpectPngOf(dir.filePath(c.name), *picture);
+      EXPECT_EQ(Kept(At(dir, c.name)), c.result);
+    } else {
+      EXPECT_NE(failure.find(c.result), std::string::npos) << failure;
+      EXPECT_EQ(Kept(At(dir, c.name), true), before);
+    }
   }
-  EXPECT_EQ(Kept(At(dir, "0640.png")), std::to_string(S_IFREG | 0600) + " 1:1");
-  EXPECT_EQ(Kept(At(dir, "0664.png")), std::to_string(S_IFREG | 0644) + " 1:1");
-  EXPECT_EQ(Kept(At(dir, "acl.png")), Kept(At(dir, "reference")));
-  const std::string failure = SaveInChild(As(1), *picture, dir.filePath("0622.png"));
-  EXPECT_NE(failure.find("its extended attributes cannot be read (Permission denied), so they could not be kept"),
-            std::string::npos)
-      << failure;
-  EXPECT_EQ(Kept(At(dir, "0622.png"), true), unread);
 }
 
 // A file system with no room left (tmpfs with few inodes; attributes take inode room there): an attribute that cannot
