@@ -304,9 +304,10 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
 TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthersUntilComplete) {
   if (getuid() != 0) GTEST_SKIP() << "a chroot and a file of another owner take root";
   QTemporaryDir dir;
-  for (const char* name : {"old.png", "theirs.png"}) Save(Picture(1, 1), dir.filePath(name));
+  for (const char* name : {"old.png", "theirs.png", "nobodys.png"}) Save(Picture(1, 1), dir.filePath(name));
   ASSERT_EQ(chmod(At(dir, "old.png"), 0604) | setxattr(At(dir, "old.png"), "user.comment", "z", 1, 0), 0);
-  ASSERT_EQ(chown(At(dir, "theirs.png"), 65534, 65534) | chmod(At(dir, "theirs.png"), 0664), 0);
+  for (const char* name : {"theirs.png", "nobodys.png"})
+    ASSERT_EQ(chown(At(dir, name), 65534, 65534) | chmod(At(dir, name), 0664), 0);
   ASSERT_EQ(SetAcl(At(dir, "."), "default", 04), 0);  // with o::r--, handed down to the new files
   close(open(At(dir, "reference"), O_CREAT | O_WRONLY, 0666));
   const std::string old = Kept(At(dir, "old.png")), made = Kept(At(dir, "reference"));
@@ -335,11 +336,14 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   QFile::remove(dir.filePath(probe[0]));
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/old.png"), "");
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/new.png"), "");
+  // Without /proc, whether the namespace maps nobody's id, the overflow id, cannot be told: it is not given.
+  EXPECT_EQ(inChroot(RLIM_INFINITY, "/nobodys.png"), "");
+  EXPECT_EQ(Kept(At(dir, "nobodys.png")), std::to_string(S_IFREG | 0644) + " 0:0");
   ExpectPngOf(dir.filePath("old.png"), *picture);
   ExpectPngOf(dir.filePath("new.png"), *picture);
   EXPECT_EQ(Kept(At(dir, "old.png")), old);
   EXPECT_EQ(Kept(At(dir, "new.png")), made);
-  EXPECT_EQ(Entries(dir.path()), QStringList({"new.png", "old.png", "reference", "theirs.png"}));
+  EXPECT_EQ(Entries(dir.path()), QStringList({"new.png", "nobodys.png", "old.png", "reference", "theirs.png"}));
   auto inNamespace = [] {
     auto write = [](const char* file, const char* line) {
       QFile f(file);
