@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <atomic>
@@ -329,6 +330,7 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
       *picture, "/stuck.png");
   const QStringList probe = QDir(dir.path()).entryList({".save-*.tmp"}, QDir::Hidden | QDir::Files);
   ASSERT_EQ(probe.size(), 1) << stuck;
+  EXPECT_TRUE(QRegularExpression("^\\.save-[a-z0-9]{8}\\.tmp$").match(probe[0]).hasMatch()) << probe[0].toStdString();
   EXPECT_NE(stuck.find("\"" + probe[0].toStdString() + "\" beside it could not be removed (Operation not permitted)"),
             std::string::npos)
       << stuck;
@@ -637,6 +639,10 @@ TEST(PictureFileTest, OnAFullFileSystemEveryAttributeIsKeptOrTheOldFile) {
   umask(mask);
   EXPECT_EQ(Kept(At(dir, "one/new.png")), std::to_string(S_IFREG | (0666 & ~mask)) + " 0:0");
   EXPECT_EQ(Entries(dir.filePath("one")), QStringList({"a.png", "new.png"}));
+  // Full now: the reason is the file system's, not the folder's.
+  const QString more = dir.filePath("one/more.png");
+  EXPECT_EQ(Failure([&] { Save(*picture, more); }),
+            "Could not save the picture to \"" + more.toStdString() + "\": No space left on device");
 }
 
 // FAT through FUSE, mounted by root for all users: another user saves new files and replaces old ones there. FAT keeps
