@@ -305,7 +305,9 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
 TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthersUntilComplete) {
   if (getuid() != 0) GTEST_SKIP() << "a chroot and a file of another owner take root";
   QTemporaryDir dir;
-  for (const char* name : {"old.png", "theirs.png", "nobodys.png"}) Save(Picture(1, 1), dir.filePath(name));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("open"));
+  for (const char* name : {"old.png", "theirs.png", "nobodys.png", "open/unread.png"})
+    Save(Picture(1, 1), dir.filePath(name));
   ASSERT_EQ(chmod(At(dir, "old.png"), 0604) | setxattr(At(dir, "old.png"), "user.comment", "z", 1, 0), 0);
   for (const char* name : {"theirs.png", "nobodys.png"})
     ASSERT_EQ(chown(At(dir, name), 65534, 65534) | chmod(At(dir, name), 0664), 0);
@@ -336,6 +338,14 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
       << stuck;
   EXPECT_EQ(QFileInfo(dir.filePath(probe[0])).size(), 0);
   QFile::remove(dir.filePath(probe[0]));
+  // As nobody: a folder that refuses the file, and a file that may be written but not read, whose attributes cannot
+  // be read without /proc, each fail at once with the reason.
+  ASSERT_EQ(chmod(At(dir, "."), 0711) | chmod(At(dir, "open"), 0777) | chmod(At(dir, "open/unread.png"), 0622), 0);
+  const auto asNobody = [&] { return Chrooted(At(dir, "."))() && As(65534)(); };
+  for (auto [path, reason] : {std::pair{"/refused.png", "its folder does not allow a new file to be made there (Perm"},
+                              {"/open/unread.png", "/proc is not mounted, and without it the attributes of a file th"}})
+    EXPECT_NE(SaveInChild(asNobody, *picture, path).find(reason), std::string::npos) << path;
+  ASSERT_TRUE(QDir(dir.filePath("open")).removeRecursively());
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/old.png"), "");
   EXPECT_EQ(inChroot(RLIM_INFINITY, "/new.png"), "");
   // Without /proc, whether the namespace maps nobody's id, the overflow id, cannot be told: it is not given.
@@ -563,13 +573,15 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
   const auto kept = [](mode_t mode, const char* rest = "") { return std::to_string(S_IFREG | mode) + " 1:1" + rest; };
   const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
-  // u::rw- u:daemon:rw- g::r-- (or ---) g:daemon:--- m::rw- o::r--
-  const auto named = [](uint32_t group) {
-    return std::vector<uint32_t>{0x00060001u, ~0u, 0x00060002u, 1, group << 16 | 0x04u, ~0u, 0x00000008u, 1,
-                                 0x00060010u, ~0u, 0x00040020u, ~0u};
+  // u:: u:daemon:rw- g:: g:daemon:--- m::rw- o::, with the bits given, as the old file or daemon's after the save.
+  const auto named = [](uint32_t user, uint32_t group, uint32_t others) {
+    return std::vector<uint32_t>{user << 16 | 0x01u, ~0u, 0x00060002u, 1, group << 16 | 0x04u, ~0u, 0x00000008u, 1,
+                                 0x00060010u, ~0u, others << 16 | 0x20u, ~0u};
   };
-  Save(Picture(1, 1), dir.filePath("reference"));
-  ASSERT_EQ(SetAcl(At(dir, "reference"), "access", named(0)) | chown(At(dir, "reference"), 1, 1), 0);
+  const auto daemons = [&](const char* name, const std::vector<uint32_t>& acl) {
+    Save(Picture(1, 1), dir.filePath(name));
+    return SetAcl(At(dir, name), "access", acl) | chown(At(dir, name), 1, 1) ? "" : Kept(At(dir, name));
+  };
   const struct {
     const char* name;
     mode_t mode;
@@ -581,7 +593,8 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
                {"0622.png", 0622, "its extended attributes cannot be read (Permission denied), so they could not be kept"},
                {"0606.png", 0606, kept(0600)},
                {"0066.png", 0066, kept(0)},
-               {"named.png", 0664, Kept(At(dir, "reference"))},
+               {"named.png", 0664, daemons("named-after", named(06, 0, 04))},
+               {"masked.png", 0777, daemons("masked-after", named(07, 0, 04))},  // o:: ≤ g::r-x ∧ m::rw-
                {"own.png", 0644, kept(0644, " user.tag=74"), 0222}};
   for (const auto& c : cases) {
     Save(Picture(1, 1), dir.filePath(c.name));
@@ -590,7 +603,9 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   }
   ASSERT_EQ(setxattr(At(dir, "0606.png"), "security.quorix", "1", 1, 0), 0);
   ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0) | setxattr(At(dir, "own.png"), "user.tag", "t", 1, 0), 0);
-  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(04)), 0);
+  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(06, 04, 04)) |
+                SetAcl(At(dir, "masked.png"), "access", named(07, 05, 07)),
+            0);
   const auto picture = NoisyPicture(8, 8, 2);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
