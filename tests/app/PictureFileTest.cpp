@@ -377,6 +377,7 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
     const pid_t sandboxed = getpid(), writer = fork();
     if (writer == 0) {
       char byte = 0;
+      close(ready[1]);  // so that the read ends where the namespace is not made
       bool mapped = read(ready[0], &byte, 1) == 1;
       for (const char* kind : {"uid", "gid"}) {
         const int map = open(("/proc/" + std::to_string(sandboxed) + "/" + kind + "_map").c_str(), O_WRONLY);
@@ -385,8 +386,9 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
       }
       std::_Exit(mapped ? 0 : 1);
     }
-    const bool entered = unshare(CLONE_NEWUSER) == 0;
-    int status = write(ready[1], "x", 1) == 1 ? 0 : 1;
+    const bool entered = unshare(CLONE_NEWUSER) == 0 && write(ready[1], "x", 1) == 1;
+    close(ready[1]);
+    int status = 1;
     waitpid(writer, &status, 0);
     return entered && status == 0 && setgroups(0, nullptr) == 0 && setresgid(0, 0, 0) == 0 && setresuid(0, 0, 0) == 0;
   };
