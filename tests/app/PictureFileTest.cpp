@@ -575,10 +575,10 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
   const auto kept = [](mode_t mode, const char* rest = "") { return std::to_string(S_IFREG | mode) + " 1:1" + rest; };
   const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
-  // u:: u:daemon:rw- g:: g:daemon:--- m::rw- o::, with the bits given, as the old file or daemon's after the save.
-  const auto named = [](uint32_t user, uint32_t group, uint32_t others) {
-    return std::vector<uint32_t>{user << 16 | 0x01u, ~0u, 0x00060002u, 1, group << 16 | 0x04u, ~0u, 0x00000008u, 1,
-                                 0x00060010u, ~0u, others << 16 | 0x20u, ~0u};
+  // u:: u:daemon:rw- g:: g:daemon: m::rw- o::, with the bits given, as the old file or daemon's after the save.
+  const auto named = [](uint32_t user, uint32_t group, uint32_t daemon, uint32_t others) {
+    return std::vector<uint32_t>{user << 16 | 0x01u, ~0u, 0x00060002u,          1, group << 16 | 0x04u, ~0u,
+                                 daemon << 16 | 0x08u, 1, 0x00060010u,          ~0u, others << 16 | 0x20u, ~0u};
   };
   const auto daemons = [&](const char* name, const std::vector<uint32_t>& acl) {
     Save(Picture(1, 1), dir.filePath(name));
@@ -595,8 +595,9 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
                {"0622.png", 0622, "its extended attributes cannot be read (Permission denied), so they could not be kept"},
                {"0606.png", 0606, kept(0600)},
                {"0066.png", 0066, kept(0)},
-               {"named.png", 0664, daemons("named-after", named(06, 0, 04))},
-               {"masked.png", 0777, daemons("masked-after", named(07, 0, 04))},  // o:: ≤ g::r-x ∧ m::rw-
+               {"named.png", 0664, daemons("named-after", named(06, 0, 0, 04))},
+               {"masked.png", 0777, daemons("masked-after", named(07, 05, 07, 04))},  // o:: ≤ g::r-x ∧ m::rw-
+               {"others.png", 0664, daemons("others-after", named(06, 04, 07, 04))},  // g:: ≤ o::r--
                {"own.png", 0644, kept(0644, " user.tag=74"), 0222}};
   for (const auto& c : cases) {
     Save(Picture(1, 1), dir.filePath(c.name));
@@ -605,8 +606,9 @@ TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   }
   ASSERT_EQ(setxattr(At(dir, "0606.png"), "security.quorix", "1", 1, 0), 0);
   ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0) | setxattr(At(dir, "own.png"), "user.tag", "t", 1, 0), 0);
-  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(06, 04, 04)) |
-                SetAcl(At(dir, "masked.png"), "access", named(07, 05, 07)),
+  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(06, 04, 0, 04)) |
+                SetAcl(At(dir, "masked.png"), "access", named(07, 05, 07, 07)) |
+                SetAcl(At(dir, "others.png"), "access", named(06, 06, 07, 04)),
             0);
   const auto picture = NoisyPicture(8, 8, 2);
   for (const auto& c : cases) {
