@@ -92,15 +92,24 @@ bool Protected(int fd) {
          (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
 }
 
+// Whether name in folder still holds the file open as fd: another program
+// may have put a file of its own under that name meanwhile. Where it does
+// not, errno is 0 for another file there, or says why none was found.
+bool Holds(int folder, const std::string& name, int fd) {
+  struct stat mine {}, there {};
+  if (fstat(fd, &mine) != 0 || fstatat(folder, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  errno = 0;
+  return SameFile(mine, there);
+}
+
 // Removes name from folder where it still holds the file open as fd, and
-// nothing else: another program may have put a file of its own under that
-// name meanwhile. Gives what was left there, in words that end a failed
+// nothing else. Gives what was left there, in words that end a failed
 // save's message ("" where nothing was).
 std::string RemoveOwn(int folder, const std::string& name, int fd) {
-  struct stat mine {}, there {};
-  if (fstat(fd, &mine) == 0 && fstatat(folder, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (!SameFile(mine, there)) return "; \"" + name + "\" beside it holds another program's file now, which was left";
+  if (Holds(folder, name, fd)) {
     if (unlinkat(folder, name.c_str(), 0) == 0) return "";
+  } else if (errno == 0) {
+    return "; \"" + name + "\" beside it holds another program's file now, which was left";
   }
   if (errno == ENOENT) return "";  // gone already
   return "; the new file \"" + name + "\" beside it could not be removed (" + std::strerror(errno) + ")";
@@ -291,9 +300,7 @@ struct TemporaryFile {
         return linkat(AT_FDCWD, self.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
       });
     }
-    struct stat mine {}, named {};
-    if (fstat(file.fd, &mine) != 0 || fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameFile(mine, named))
+    if (!Holds(folder, name, file.fd))
       Fail(path, "its new file \"" + name + "\" beside it was moved or replaced while it was being saved");
     const int into = target.folder.fd;
     const char* to = target.name.c_str();
