@@ -27,7 +27,7 @@ begin() {  # begin STAGE: names the stage that runs from here on
 
 bash scripts/deps.sh build-essential cmake pkg-config qt6-base-dev libgl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev \
-  xvfb xauth xdotool fonts-noto-cjk python3 fusefat dosfstools
+  xvfb xauth xdotool fonts-noto-cjk python3 fusefat dosfstools fuse2fs
 jobs=$(nproc)
 
 # The project's files include each other without a cycle (X.h and X.cpp

@@ -3,8 +3,10 @@
 #include <endian.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/capability.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -83,14 +85,15 @@ struct Descriptor {
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// Whether the file or folder open as fd is immutable or append-only: such
-// a file cannot be replaced, and in such a folder no name can be renamed
-// or removed.
-bool Protected(int fd) {
+// The attributes that the kernel shows of the file or folder open as fd.
+// An immutable or append-only file cannot be replaced, and in such a
+// folder no name can be renamed or removed; nor can a mount point be
+// renamed over.
+uint64_t Attributes(int fd) {
   struct statx status {};
-  return statx(fd, "", AT_EMPTY_PATH, 0, &status) == 0 &&
-         (status.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
+  return statx(fd, "", AT_EMPTY_PATH, 0, &status) == 0 ? status.stx_attributes : 0;
 }
+constexpr uint64_t kProtected = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
 
 // Whether name in folder still holds the file open as fd: another program
 // may have put a file of its own under that name meanwhile. Where it does
@@ -102,17 +105,21 @@ bool Holds(int folder, const std::string& name, int fd) {
   return SameFile(mine, there);
 }
 
+// How a message names a file that a save makes beside the target: what
+// it is ("the new file"), then its name.
+std::string Named(const char* what, const std::string& name) { return what + (" \"" + name + "\" beside it"); }
+
 // Removes name from folder where it still holds the file open as fd, and
 // nothing else. Gives what was left there, in words that end a failed
-// save's message ("" where nothing was).
-std::string RemoveOwn(int folder, const std::string& name, int fd) {
+// save's message ("" where nothing was); what names the file.
+std::string RemoveOwn(int folder, const std::string& name, int fd, const char* what) {
   if (Holds(folder, name, fd)) {
     if (unlinkat(folder, name.c_str(), 0) == 0) return "";
   } else if (errno == 0) {
     return "; \"" + name + "\" beside it holds another program's file now, which was left";
   }
   if (errno == ENOENT) return "";  // gone already
-  return "; the new file \"" + name + "\" beside it could not be removed (" + std::strerror(errno) + ")";
+  return "; " + Named(what, name) + " could not be removed (" + std::strerror(errno) + ")";
 }
 
 // Where a save to path puts its file: a folder and a name in it, found
@@ -167,6 +174,18 @@ struct Target {
   }
 };
 
+// Whether a sticky folder (such as /tmp) keeps this process from replacing
+// the file there: only the file's owner, the folder's owner, or a process
+// that may override that (root, with CAP_FOWNER) may.
+bool StickyKeepsOut(const Target& target) {
+  struct stat folder {};
+  if (fstat(target.folder.fd, &folder) != 0 || (folder.st_mode & S_ISVTX) == 0) return false;
+  if (target.old.st_uid == geteuid() || folder.st_uid == geteuid()) return false;
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct capabilities[_LINUX_CAPABILITY_U32S_3]{};
+  return syscall(SYS_capget, &header, capabilities) == 0 && (capabilities[0].effective & 1u << CAP_FOWNER) == 0;
+}
+
 // Reads the extended attributes of the file to replace. Its O_PATH
 // descriptor cannot be read itself: they are read through its name under
 // /proc, or, without /proc, through a descriptor that opens the file's
@@ -210,16 +229,32 @@ ssize_t ReadGrowing(std::vector<char>& buffer, const Get& get) {
 constexpr char kAccessAcl[] = "system.posix_acl_access";
 
 // Makes a file of a random, unused name in folder with make(name), which
-// gives false with errno set where it fails; returns the name.
+// gives false with errno set where it fails; returns the name. what names
+// the file in a message.
 template <typename Make>
-std::string FreeName(const std::string& path, int folder, bool replacing, Make make) {
+std::string FreeName(const std::string& path, int folder, bool replacing, const char* what, Make make) {
   static std::mt19937_64 random{std::random_device{}()};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".save-" + std::string(8, ' ') + ".tmp";
     for (size_t i = 6; i < 14; ++i) name[i] = kLetters[random() % (sizeof kLetters - 1)];
     if (make(name.c_str())) return name;
-    if (errno != EEXIST) FailInFolder(path, folder, replacing);
+    if (errno == EEXIST) continue;
+    // Some file systems (fuse2fs, say) make the file and then refuse to
+    // open it, where the umask left its owner no write access. Without a
+    // descriptor the save cannot tell that file from one another program
+    // put there since: it is left, and named.
+    const int error = errno;
+    struct stat made {};
+    if (fstatat(folder, name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0) {
+      char mode[8];
+      std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(made.st_mode & 07777));
+      Fail(path, Named(what, name) + " was made with mode " + mode +
+                     ", and the file system then refused to open it for writing (" + std::strerror(error) +
+                     "); it was left there");
+    }
+    errno = error;
+    FailInFolder(path, folder, replacing);
   }
   Fail(path, "no unused name for a temporary file");
 }
@@ -238,7 +273,8 @@ struct NewFileAccess {
 NewFileAccess LearnNewFileAccess(int folder, const std::string& path) {
   NewFileAccess access;
   Descriptor probe;
-  const std::string name = FreeName(path, folder, false, [&](const char* candidate) {
+  const char* const what = "the empty file made first to learn a new file's access";
+  const std::string name = FreeName(path, folder, false, what, [&](const char* candidate) {
     probe.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return probe.fd >= 0;
   });
@@ -247,8 +283,8 @@ NewFileAccess LearnNewFileAccess(int folder, const std::string& path) {
   const ssize_t size =
       ReadGrowing(access.acl, [&](char* b, size_t n) { return fgetxattr(probe.fd, kAccessAcl, b, n); });
   const int error = errno;
-  const std::string left = RemoveOwn(folder, name, probe.fd);
-  if (!left.empty()) Fail(path, "the empty file made first to learn a new file's access was not removed" + left);
+  const std::string left = RemoveOwn(folder, name, probe.fd, what);
+  if (!left.empty()) Fail(path, "nothing was written" + left);
   if (known != 0) FailWith(path, known);
   if (size < 0 && error != ENODATA && error != ENOTSUP) FailWith(path, error);
   access.acl.resize(size < 0 ? 0 : static_cast<size_t>(size));
@@ -265,6 +301,7 @@ NewFileAccess LearnNewFileAccess(int folder, const std::string& path) {
 // with a name of its own and no access for anyone else; it gets its final
 // access once it is complete.
 struct TemporaryFile {
+  static constexpr char kNewFile[] = "the new file";
   int folder;
   bool replacing;
   std::string name;  // empty while it has none
@@ -280,7 +317,7 @@ struct TemporaryFile {
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) FailInFolder(path, folder, replacing);
     }
     if (!target.exists) access = LearnNewFileAccess(folder, path);
-    name = FreeName(path, folder, replacing, [&](const char* candidate) {
+    name = FreeName(path, folder, replacing, kNewFile, [&](const char* candidate) {
       file.fd = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
       return file.fd >= 0;
     });
@@ -296,7 +333,7 @@ struct TemporaryFile {
   void Replace(const Target& target, const std::string& path) {
     if (name.empty()) {
       const std::string self = ProcName(file.fd);
-      name = FreeName(path, folder, replacing, [&](const char* candidate) {
+      name = FreeName(path, folder, replacing, kNewFile, [&](const char* candidate) {
         return linkat(AT_FDCWD, self.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
       });
     }
@@ -328,95 +365,75 @@ struct TemporaryFile {
   // this file; gives what was left, as RemoveOwn does.
   std::string Discard() {
     if (placed || name.empty()) return "";
-    const std::string left = RemoveOwn(folder, name, file.fd);
+    const std::string left = RemoveOwn(folder, name, file.fd, kNewFile);
     name.clear();
     return left;
   }
 };
 
-// Where the old file's group could not be given to the new one, in a
-// POSIX access control list as the kernel keeps it (a 4-byte version, then
-// entries of a 2-byte tag, 2-byte permissions and a 4-byte id, all
-// little-endian): the owning group's entry, which holds the members of the
-// file's group from now on, gets no more than everyone else had and than
-// the list's own entry for that group gave them. Fills in what the old
-// group's members had (their entry, less what a mask withheld) and whether
-// the list has a mask, which the mode's group bits stand for where it does.
-struct CopiedAcl {
-  bool present = false;
-  bool masked = false;
-  mode_t group = 0;
-};
-void NarrowGroupEntry(std::vector<char>& acl, size_t size, gid_t group, CopiedAcl& copied) {
-  constexpr uint16_t kGroupObj = 0x04, kGroup = 0x08, kMask = 0x10, kOther = 0x20;
-  const auto field = [&](size_t at) {
-    uint16_t value = 0;
-    std::memcpy(&value, &acl[at], 2);
-    return le16toh(value);
-  };
-  const auto id = [&](size_t at) {
-    uint32_t value = 0;
-    std::memcpy(&value, &acl[at + 4], 4);
-    return le32toh(value);
-  };
-  uint16_t bound = 7, mask = 7;
-  for (size_t at = 4; at + 8 <= size; at += 8) {
-    if (field(at) == kOther || (field(at) == kGroup && id(at) == group)) bound &= field(at + 2);
-    if (field(at) == kMask) mask = field(at + 2), copied.masked = true;
-    if (field(at) == kGroupObj) copied.group = field(at + 2);
-  }
-  copied.group &= mask;
-  for (size_t at = 4; at + 8 <= size; at += 8) {
-    if (field(at) != kGroupObj) continue;
-    const uint16_t narrowed = htole16(static_cast<uint16_t>(field(at + 2) & bound));
-    std::memcpy(&acl[at + 2], &narrowed, 2);
+// Calls visit(tag, permissions) for each entry of a POSIX access control
+// list as the kernel keeps it (a 4-byte version, then entries of a 2-byte
+// tag, 2-byte permissions and a 4-byte id, all little-endian); visit may
+// change the permissions.
+constexpr uint16_t kUserObj = 0x01, kGroupObj = 0x04, kGroup = 0x08, kMask = 0x10, kOther = 0x20;
+template <typename Visit>
+void EachEntry(std::vector<char>& acl, Visit visit) {
+  for (size_t at = 4; at + 8 <= acl.size(); at += 8) {
+    uint16_t tag = 0, bits = 0;
+    std::memcpy(&tag, &acl[at], 2);
+    std::memcpy(&bits, &acl[at + 2], 2);
+    uint16_t changed = le16toh(bits);
+    visit(le16toh(tag), changed);
+    bits = htole16(changed);
+    std::memcpy(&acl[at + 2], &bits, 2);
   }
 }
 
-// Copies the extended attributes of the old file (its access control list
-// among them) to fd. Each one read is written, or the save fails, but for
-// two kinds: file capabilities, which the kernel drops when a file is
-// written, like set-user-ID; and the security and trusted kinds, where the
-// process may not set them (only a privileged process or the security
-// module may). Where the old group is not kept, the access control list is
-// narrowed for group, the file's group now, as above.
-CopiedAcl CopyAttributes(const AttributeSource& from, int fd, gid_t group, bool groupKept, const std::string& path) {
+// Writes one extended attribute to fd, or fails the save, but for the
+// security and trusted kinds where the process may not set them (only a
+// privileged process or the security module may).
+void WriteAttribute(int fd, const char* key, const std::vector<char>& value, size_t size, const std::string& path) {
+  if (fsetxattr(fd, key, value.data(), size, 0) == 0) return;
+  const bool privileged = std::strncmp(key, "security.", 9) == 0 || std::strncmp(key, "trusted.", 8) == 0;
+  if (privileged && (errno == EPERM || errno == EACCES)) return;
+  // Access control lists, under whatever name the file system keeps them
+  // (POSIX, NFSv4, CIFS, rich ones), are system attributes.
+  if (std::strncmp(key, "system.", 7) == 0) {
+    Fail(path, std::string("its access control list cannot be kept (") + std::strerror(errno) +
+                   "), and without it the file could be open to more users than before");
+  }
+  Fail(path, std::string("its extended attribute \"") + key + "\" cannot be kept (" + std::strerror(errno) + ")");
+}
+
+// Copies the extended attributes of the old file to fd, but for its POSIX
+// access control list, which it gives back (empty where there is none),
+// and file capabilities, which the kernel drops when a file is written,
+// like set-user-ID.
+std::vector<char> CopyAttributes(const AttributeSource& from, int fd, const std::string& path) {
   const auto unreadable = [&] {
     Fail(path, std::string("its extended attributes cannot be read (") + std::strerror(errno) +
                    "), so they could not be kept");
   };
-  std::vector<char> names, value;
+  std::vector<char> names, value, acl;
   const ssize_t length = ReadGrowing(names, [&](char* b, size_t n) { return from.List(b, n); });
-  if (length < 0 && errno == ENOTSUP) return {};
+  if (length < 0 && errno == ENOTSUP) return acl;
   if (length < 0) unreadable();
-  CopiedAcl acl;
   for (const char* key = names.data(); key < names.data() + length; key += std::strlen(key) + 1) {
     if (std::strcmp(key, "security.capability") == 0) continue;
     const ssize_t size = ReadGrowing(value, [&](char* b, size_t n) { return from.Get(key, b, n); });
     if (size < 0 && errno == ENODATA) continue;  // removed meanwhile
     if (size < 0) unreadable();
-    if (std::strcmp(key, kAccessAcl) == 0) {
-      acl.present = true;
-      if (!groupKept) NarrowGroupEntry(value, static_cast<size_t>(size), group, acl);
-    }
-    if (fsetxattr(fd, key, value.data(), static_cast<size_t>(size), 0) == 0) continue;
-    const bool privileged = std::strncmp(key, "security.", 9) == 0 || std::strncmp(key, "trusted.", 8) == 0;
-    if (privileged && (errno == EPERM || errno == EACCES)) continue;
-    // Access control lists, under whatever name the file system keeps them
-    // (POSIX, NFSv4, CIFS, rich ones), are system attributes.
-    if (std::strncmp(key, "system.", 7) == 0) {
-      Fail(path, std::string("its access control list cannot be kept (") + std::strerror(errno) +
-                     "), and without it the file could be open to more users than before");
-    }
-    Fail(path, std::string("its extended attribute \"") + key + "\" cannot be kept (" + std::strerror(errno) + ")");
+    if (std::strcmp(key, kAccessAcl) == 0)
+      acl.assign(value.begin(), value.begin() + size);
+    else
+      WriteAttribute(fd, key, value, static_cast<size_t>(size), path);
   }
   return acl;
 }
 
 // Takes away the access control list that the folder may have handed
-// down to the new file, where the file it stands for had none. A file
-// that has none has nothing to remove (and on some file systems may not
-// be asked to).
+// down to the new file. A file that has none has nothing to remove (and
+// on some file systems may not be asked to).
 void RemoveAccessAcl(int fd, const std::string& path) {
   if (fgetxattr(fd, kAccessAcl, nullptr, 0) < 0 && (errno == ENODATA || errno == ENOTSUP)) return;
   if (fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA) FailWithErrno(path);
@@ -454,11 +471,15 @@ bool MayBeUnmapped(unsigned id, const char* kind) {
 // and access control list (and none where it had none, whatever the folder
 // hands down to new files), and its mode less set-user-ID and
 // set-group-ID, narrowed where the owner or the group is not kept (see
-// PictureFile.h).
+// PictureFile.h). No step grants anyone more than the file does in the
+// end, the saver aside.
 void KeepAttributes(const Target& target, int fd, const std::string& path) {
   const struct stat& old = target.old;
   const uid_t uid = MayBeUnmapped(old.st_uid, "uid") ? static_cast<uid_t>(-1) : old.st_uid;
   const gid_t gid = MayBeUnmapped(old.st_gid, "gid") ? static_cast<gid_t>(-1) : old.st_gid;
+  // While its owner and group change, the file grants nothing (a file
+  // system that refuses modes keeps no owners either).
+  fchmod(fd, 0);
   if (fchown(fd, uid, gid) != 0) {
     if (!OwnerCannotBeSet(errno)) FailWithErrno(path);
     if (fchown(fd, static_cast<uid_t>(-1), gid) != 0 && !OwnerCannotBeSet(errno)) FailWithErrno(path);
@@ -466,20 +487,39 @@ void KeepAttributes(const Target& target, int fd, const std::string& path) {
   struct stat made {};
   if (fstat(fd, &made) != 0) FailWithErrno(path);
   const bool ownerKept = made.st_uid == uid, groupKept = made.st_gid == gid;
-  // The kernel sets a user's attributes only on a file its owner may write,
-  // which a umask such as 0222 made it without; the final mode comes last.
-  fchmod(fd, S_IRUSR | S_IWUSR);
+  // The kernel sets a user's attributes only on a file that the process
+  // may write (root may any): the file's maker may, where it still owns it.
+  if (!ownerKept || uid == geteuid()) fchmod(fd, S_IRUSR | S_IWUSR);
+  // What the folder handed down goes first, so that the copy has its room.
+  RemoveAccessAcl(fd, path);
   const AttributeSource source(target, path);
-  const CopiedAcl acl = CopyAttributes(source, fd, made.st_gid, groupKept, path);
-  if (!acl.present) RemoveAccessAcl(fd, path);
+  std::vector<char> acl = CopyAttributes(source, fd, path);
+
+  // The old group's members had its group bits (in a list, the mask and
+  // the owning group's entry both bound them); a member of the file's
+  // group now may have had no more than others, or any named group.
   mode_t mode = old.st_mode & 07777 & ~(S_ISUID | S_ISGID);
-  const mode_t owner = mode >> 6 & 7, group = acl.present && !groupKept ? acl.group : mode >> 3 & 7, others = mode & 7;
+  const mode_t owner = mode >> 6 & 7, others = mode & 7;
+  mode_t group = mode >> 3 & 7, bound = others;
+  bool masked = false;
+  EachEntry(acl, [&](uint16_t tag, uint16_t& bits) {
+    if (tag == kGroupObj) group &= bits;
+    if (tag == kGroup) bound &= bits;
+    masked = masked || tag == kMask;
+  });
   if (!ownerKept) mode &= ~(S_IRWXG | S_IRWXO) | owner << 3 | owner;
   if (!groupKept) mode &= ~S_IRWXO | group;
-  if (!groupKept && !acl.masked) mode &= ~S_IRWXG | others << 3;
-  // An access control list sets the group bits from its mask; the mode,
-  // set after it, sets the mask from the old group bits, which were the
-  // old mask, so both come out as on the old file (less the narrowing).
+  if (!groupKept && !masked) mode &= ~S_IRWXG | bound << 3;
+  // The list goes on last, already as the mode sets it (the mask stands
+  // for the group bits where there is one), so that it grants no more
+  // than the end at any moment.
+  EachEntry(acl, [&](uint16_t tag, uint16_t& bits) {
+    if (tag == kUserObj) bits = mode >> 6 & 7;
+    if (tag == (masked ? kMask : kGroupObj)) bits = mode >> 3 & 7;
+    if (tag == kGroupObj && !groupKept) bits &= bound;
+    if (tag == kOther) bits = mode & 7;
+  });
+  if (!acl.empty()) WriteAttribute(fd, kAccessAcl, acl, acl.size(), path);
   SetMode(fd, mode, path);
 }
 
@@ -515,15 +555,23 @@ void WriteAll(int fd, const QByteArray& bytes, const std::string& path) {
 void ReplaceFile(const std::string& path, const QByteArray& bytes) {
   Target target(path);
   // Nothing is written where the file could not be put in place.
-  if (Protected(target.folder.fd))
+  if (Attributes(target.folder.fd) & kProtected)
     Fail(path, "its folder itself is protected from changes (it is immutable or append-only)");
-  if (target.exists && Protected(target.file.fd))
+  const uint64_t attributes = target.exists ? Attributes(target.file.fd) : 0;
+  if (attributes & kProtected)
     Fail(path, "the file itself is protected from being replaced (it is immutable or append-only)");
+  if (attributes & STATX_ATTR_MOUNT_ROOT)
+    Fail(path, "the file is a mount point (a file is mounted over it), which a save cannot replace, so it was left "
+               "unchanged");
   // A file that this user may not write is not replaced, as the kernel
   // decides for an open for writing (root may, as it may open any file).
   if (target.exists && faccessat(target.file.fd, "", W_OK, AT_EACCESS | AT_EMPTY_PATH) != 0) {
     if (errno != EACCES) FailWithErrno(path);
     Fail(path, "the file is write-protected for this user (Permission denied), so it was left unchanged");
+  }
+  if (target.exists && StickyKeepsOut(target)) {
+    Fail(path, "the file belongs to another user, in a sticky folder (such as /tmp), where only the file's owner, the "
+               "folder's owner or root may replace it, so it was left unchanged");
   }
   TemporaryFile temp(target, path);
   const int fd = temp.file.fd;

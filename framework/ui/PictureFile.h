@@ -28,16 +28,20 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // is left behind by a save killed on its way. A failed save removes that
 // name only where it still holds the save's own file when checked just
 // before; what another program put there is left, and the message names
-// it.
+// it. A file system that makes the file and then refuses to open it
+// (fuse2fs, where the umask leaves its owner no write access) fails the
+// save with that reason, naming the file it left.
 //
 // The target is found as a plain open finds it: the kernel follows
 // symbolic links, with its own checks and limits, and the file a link
 // leads to is replaced while the link stays. Through a link to a file that
 // does not exist yet, the new file is made where the link leads, as any
 // new file is. A target that is not a regular file (a folder, device, pipe
-// or socket), that is immutable or append-only, or whose folder is, or
-// that this user may not open for writing (root may), is refused before
-// anything is written.
+// or socket), that is immutable or append-only, or whose folder is, that
+// is a mount point, that this user may not open for writing (root may), or
+// that belongs to another user in a sticky folder of another user's (such
+// as /tmp; root may replace it there), is refused before anything is
+// written.
 //
 // A replaced file keeps its owner and group as far as the process may set
 // them and the file system and user namespace can hold them (inside a user
@@ -51,21 +55,28 @@ inline constexpr int64_t kPictureFormatPNG = 150;
 // - where the owner is not kept, neither class gets more than the old
 //   owner had; the new owner, the saver, gets the old owner's bits;
 // - where the group is not kept, neither class gets more than the old
-//   group had, and the group no more than the old others; in an access
-//   control list, the owning group's entry is narrowed (the mask, and so
-//   named users and groups, stays), and a named entry for the new group
-//   bounds it too.
+//   group had, and the group, whose members may be in any named group,
+//   no more than the old others and any named group's entry; in an access
+//   control list, the owning group's entry is narrowed so (the mask, and
+//   so named users and groups, stays).
 //   old file                              saved by daemon (1:1)
 //   nobody:nogroup 0606                   daemon:daemon 0600
 //   nobody:nogroup 0066                   daemon:daemon 0000
 //   u::rw- u:daemon:rw- g::r-- g:daemon:--- m::rw- o::r--
 //                                         the same, but g::---
+//   u::rw- u:daemon:rw- g::r-- g:users:--- m::rw- o::r--
+//                                         the same, but g::---
 //   unmapped 1000:1000 0646, by the       the namespace's root 0644
 //   root of a user namespace
-// An attribute that cannot be read or written fails the save, but for
-// file capabilities, which are dropped like set-user-ID, and attributes of
-// the security and trusted kinds where the process may not set them. A
-// new file gets the access that its folder gives any new file.
+// No step of a save grants anyone but the saver more than the saved file
+// does: the owner and group change while the file grants nothing, the
+// access control list that a folder hands down is removed before the old
+// attributes are copied, and the old list is written last, already as the
+// final mode sets it. An attribute that cannot be read or written fails
+// the save, but for file capabilities, which are dropped like set-user-ID,
+// and attributes of the security and trusted kinds where the process may
+// not set them. A new file gets the access that its folder gives any new
+// file.
 //
 // Just before the new file is renamed over the target, both names are
 // checked: the temporary name must hold the save's own file, and the

@@ -34,8 +34,8 @@
 namespace {
 
 // A step that a test runs inside a save, in the thread (or child) that saves, just before each of these calls of the
-// save's: fsync (of its complete file, then of the folder), renameat2 (the names are checked) and unlinkat. An error
-// number that it gives fails the call with it instead.
+// save's: fchmod (each change of the new file's mode), fsync (of its complete file, then of the folder), renameat2 (the
+// names are checked) and unlinkat. An error number that it gives fails the call with it instead.
 std::function<int(std::string_view call)> duringSave;
 int Interrupt(std::string_view call) { return duringSave ? duringSave(call) : 0; }
 
@@ -48,6 +48,10 @@ extern "C" int fsync(int fd) {
 extern "C" int renameat2(int from, const char* name, int to, const char* newName, unsigned flags) noexcept {
   if (const int error = Interrupt("renameat2")) return errno = error, -1;
   return static_cast<int>(syscall(SYS_renameat2, from, name, to, newName, flags));
+}
+extern "C" int fchmod(int fd, mode_t mode) noexcept {
+  if (const int error = Interrupt("fchmod")) return errno = error, -1;
+  return static_cast<int>(syscall(SYS_fchmod, fd, mode));
 }
 extern "C" int unlinkat(int folder, const char* name, int flags) noexcept {
   if (const int error = Interrupt("unlinkat")) return errno = error, -1;
@@ -134,10 +138,10 @@ std::string SaveInChild(const std::function<bool()>& setUp, const Picture& pictu
   return WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status)) : std::string(said);
 }
 
-// Set-ups for SaveInChild: the child becomes the user and group id (with no other groups), or has root as its root
-// folder (and so no /proc).
-std::function<bool()> As(unsigned id) {
-  return [id] { return setgroups(0, nullptr) == 0 && setresgid(id, id, id) == 0 && setresuid(id, id, id) == 0; };
+// Set-ups for SaveInChild: the child becomes the user and group id (with no other groups; root stays its saved user
+// id where told), or has root as its root folder (and so no /proc).
+std::function<bool()> As(unsigned id, bool root = false) {
+  return [=] { return !setgroups(0, nullptr) && !setresgid(id, id, id) && !setresuid(id, id, root ? 0 : id); };
 }
 std::function<bool()> Chrooted(const QByteArray& root) {
   return [root] { return chroot(root) == 0 && chdir("/") == 0; };
@@ -183,7 +187,7 @@ TEST(PictureFileTest, BadArgumentsRaiseAndWriteNothing) {
 TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   QTemporaryDir dir;
   const mode_t mask = umask(002);  // new files get 0664
-  const auto restore = qScopeGuard([&] { umask(mask), chmod(At(dir, "locked"), 0755); });
+  const auto restore = qScopeGuard([&] { umask(mask), chmod(At(dir, "locked"), 0755), umount2(At(dir, "mount"), 0); });
   const auto picture = NoisyPicture(16, 16, 5);
   Save(*picture, dir.filePath("size.png"));
   const auto size = static_cast<rlim_t>(ReadAll(dir.filePath("size.png")).size());
@@ -193,7 +197,8 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   for (auto [name, mode] :
        {std::pair{"mode444.png", 0444}, {"mode600.png", 0600}, {"mode751.png", 0751}, {"mode660.png", 0660},
         {"locked/open.png", 0666}, {"sticky/open.png", 0666}, {"inherits/plain.png", 0660}, {"fixed.png", 0644},
-        {"sealed/old.png", 0644}, {"s", 0644}, {"inherits/listed.png", 0660}}) {
+        {"sealed/old.png", 0644}, {"s", 0644}, {"inherits/listed.png", 0660}, {"inherits/full.png", 0660},
+        {"mount", 0644}}) {
     Save(Picture(1, 1), dir.filePath(name));
     ASSERT_EQ(chmod(At(dir, name), mode), 0);
     kept[name] = Kept(At(dir, name));
@@ -207,6 +212,10 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
     ASSERT_EQ(SetAcl(At(dir, "inherits"), "default", 0), 0);
     ASSERT_EQ(SetAcl(At(dir, "inherits/listed.png"), "access", 04), 0);
     kept["inherits/listed.png"] = Kept(At(dir, "inherits/listed.png"));
+    for (int size = 2048, n = 0; size > 0; size /= 2)
+      while (n < 64 && setxattr(At(dir, "inherits/full.png"), ("user." + std::to_string(n++)).c_str(),
+                                std::string(size, 'v').c_str(), size, 0) == 0) {}
+    kept["inherits/full.png"] = Kept(At(dir, "inherits/full.png"));
   }
   kept["mode660.png"] = Kept(At(dir, "mode660.png"));
   ASSERT_EQ(chmod(At(dir, "mode660.png"), 06660), 0);
@@ -222,6 +231,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   const bool planted = ReadAll("/proc/sys/fs/protected_symlinks").trimmed() == "1" && root &&
                        lchown(At(dir, "sticky/planted.png"), 65534, 65534) == 0;
   const bool device = mknod(At(dir, "null.png"), S_IFCHR | 0666, makedev(1, 3)) == 0;  // may be forbidden here
+  const bool mounted = root && mount(At(dir, "mount"), At(dir, "mount"), nullptr, MS_BIND, nullptr) == 0;
   for (auto [folder, mode] : {std::pair{"", 0755}, {"locked", root ? 0755 : 0555}, {"sticky", 01777}})
     ASSERT_EQ(chmod(At(dir, folder), mode), 0);
   // An immutable file in a folder that allows replacing it, an immutable folder, and an append-only folder, in which a
@@ -241,6 +251,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
   const char* const noNewFile = "its folder does not allow a new file to be made there (Permission denied)";
   const char* const sealed = "its folder itself is protected from changes (it is immutable or append-only)";
   const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
+  const char* const sticky = "the file belongs to another user, in a sticky folder (such as /tmp), where only the file";
   const struct {
     const char *name, *file, *refusal;
     rlim_t room = RLIM_INFINITY;
@@ -262,11 +273,13 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
                {"mode660.png", nullptr, "File too large", size / 2},
                {"inherits/plain.png", "inherits/plain.png", nullptr},
                {"inherits/listed.png", "inherits/listed.png", nullptr}, {"locked/open.png", nullptr, noFile},
+               {"inherits/full.png", "inherits/full.png", nullptr},  // its attributes fill their room, not the list
+               {"mount", nullptr, mounted ? "the file is a mount point (a file is mounted over it), which a" : nullptr},
                {"locked/new.png", nullptr, noNewFile},
                {"fixed.png", nullptr, immutable ? "the file itself is protected from being replaced" : nullptr},
                {"sealed/old.png", nullptr, appendOnly ? sealed : nullptr},
                {"sealed/new.png", nullptr, appendOnly ? sealed : nullptr},
-               {"sticky/open.png", nullptr, root ? noFile : nullptr}};  // the file must be another user's
+               {"sticky/open.png", nullptr, root ? sticky : nullptr, 0}};  // the file must be another user's
   const qsizetype open = Entries("/proc/self/fd").size();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -280,7 +293,7 @@ TEST(PictureFileTest, EachKindOfTargetIsReplacedOrRefusedWithTheReason) {
       EXPECT_EQ(Entries(dir.path()).size(), entries);
     } else if (c.refusal != nullptr) {
       const std::string before = Kept(At(dir, "."), true);
-      const std::string failure = root && (c.refusal == noFile || c.refusal == noNewFile)
+      const std::string failure = root && (c.refusal == noFile || c.refusal == noNewFile || c.refusal == sticky)
                                       ? SaveInChild(As(65534), *picture, path, c.room)
                                       : Failure([&] { SaveWithin(c.room, *picture, path); });
       EXPECT_NE(failure.find("\"" + path.toStdString() + "\": " + c.refusal), std::string::npos) << failure;
@@ -333,7 +346,8 @@ TEST(PictureFileTest, WithoutProcOrTheOwnersIdTheFileIsReplacedAndClosedToOthers
   const QStringList probe = QDir(dir.path()).entryList({".save-*.tmp"}, QDir::Hidden | QDir::Files);
   ASSERT_EQ(probe.size(), 1) << stuck;
   EXPECT_TRUE(QRegularExpression("^\\.save-[a-z0-9]{8}\\.tmp$").match(probe[0]).hasMatch()) << probe[0].toStdString();
-  EXPECT_NE(stuck.find("\"" + probe[0].toStdString() + "\" beside it could not be removed (Operation not permitted)"),
+  EXPECT_NE(stuck.find("\"/stuck.png\": nothing was written; the empty file made first to learn a new file's access" +
+                       (" \"" + probe[0]).toStdString() + "\" beside it could not be removed (Operation not permitted"),
             std::string::npos)
       << stuck;
   EXPECT_EQ(QFileInfo(dir.filePath(probe[0])).size(), 0);
@@ -563,66 +577,100 @@ TEST(PictureFileTest, AFailedSaveRemovesOnlyItsOwnFileAndSaysWhatItLeft) {
   }
 }
 
-// In a child as root's daemon (user and group 1), in a folder open to everyone. A file that daemon may not write is
-// left as it was, and so is one whose attributes daemon may not read; each message says why. Of nobody's files that
-// daemon may write, neither the old owner nor nogroup's members gain access as the file becomes daemon's: in the
-// mode, or in the owning group's entry of an access control list (its mask, and so its named entries, kept). An
-// attribute of the security kind, which only a privileged process may set, is left out; daemon's own attributes are
-// kept under any umask.
+// What nobody, bin (in nogroup) and sys (in daemon and users) may open file for, a digit each: 1 reading, 2 writing, 4
+// where the user could not be taken. Takes root, or root as the saved user id.
+std::string Access(const QByteArray& file) {
+  std::string access;
+  for (std::vector<gid_t> user : {std::vector<gid_t>{65534, 65534}, {2, 65534}, {3, 1, 100}}) {
+    const pid_t child = fork();
+    if (child == 0 && (setresuid(0, 0, 0) | setgroups(user.size() - 1, &user[1]) |
+                       setresgid(user[1], user[1], user[1]) | setresuid(user[0], user[0], user[0])) == 0)
+      std::_Exit((open(file, O_RDONLY | O_NONBLOCK) >= 0) | (open(file, O_WRONLY | O_NONBLOCK) >= 0) << 1);
+    if (child == 0) std::_Exit(4);
+    int status = 0;
+    access += static_cast<char>('0' + (waitpid(child, &status, 0) > 0 ? WEXITSTATUS(status) : 4));
+  }
+  return access;
+}
+
+// In a child as root's daemon (user and group 1), in a folder open to everyone, with /proc and without (in a chroot).
+// A file that daemon may not write is left as it was, and so is one whose attributes daemon may not read; each message
+// says why. Of nobody's files that daemon may write, no one gains access as the file becomes daemon's: in the mode, or
+// in the owning group's entry of an access control list (its mask, and so its named entries, kept); nor at any step of
+// a save (also of root's). An attribute of the security kind, which only a privileged process may set, is left out;
+// daemon's own attributes are kept under any umask.
 TEST(PictureFileTest, ASaverWhoCannotKeepTheGroupGivesItNoMoreThanOthersHad) {
   if (getuid() != 0) GTEST_SKIP() << "files of other users take root";
-  QTemporaryDir dir;
-  ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
-  const auto kept = [](mode_t mode, const char* rest = "") { return std::to_string(S_IFREG | mode) + " 1:1" + rest; };
-  const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
-  // u:: u:daemon:rw- g:: g:daemon: m::rw- o::, with the bits given, as the old file or daemon's after the save.
-  const auto named = [](uint32_t user, uint32_t group, uint32_t daemon, uint32_t others) {
-    return std::vector<uint32_t>{user << 16 | 0x01u, ~0u, 0x00060002u,          1, group << 16 | 0x04u, ~0u,
-                                 daemon << 16 | 0x08u, 1, 0x00060010u,          ~0u, others << 16 | 0x20u, ~0u};
-  };
-  const auto daemons = [&](const char* name, const std::vector<uint32_t>& acl) {
-    Save(Picture(1, 1), dir.filePath(name));
-    return SetAcl(At(dir, name), "access", acl) | chown(At(dir, name), 1, 1) ? "" : Kept(At(dir, name));
-  };
-  const struct {
-    const char* name;
-    mode_t mode;
-    std::string result;  // what the saved file keeps, or the reason of the failure
-    mode_t mask = 022;
-  } cases[] = {{"0640.png", 0640, writeProtected},
-               {"0664.png", 0664, writeProtected},
-               {"acl.png", 0660, writeProtected},  // g::rw- o::---
-               {"0622.png", 0622, "its extended attributes cannot be read (Permission denied), so they could not be kept"},
-               {"0606.png", 0606, kept(0600)},
-               {"0066.png", 0066, kept(0)},
-               {"named.png", 0664, daemons("named-after", named(06, 0, 0, 04))},
-               {"masked.png", 0777, daemons("masked-after", named(07, 05, 07, 04))},  // o:: ≤ g::r-x ∧ m::rw-
-               {"others.png", 0664, daemons("others-after", named(06, 04, 07, 04))},  // g:: ≤ o::r--
-               {"own.png", 0644, kept(0644, " user.tag=74"), 0222}};
-  for (const auto& c : cases) {
-    Save(Picture(1, 1), dir.filePath(c.name));
-    const uid_t owner = QString(c.name) == "own.png" ? 1 : 65534;
-    ASSERT_EQ(chown(At(dir, c.name), owner, owner) | chmod(At(dir, c.name), c.mode), 0);
-  }
-  ASSERT_EQ(setxattr(At(dir, "0606.png"), "security.quorix", "1", 1, 0), 0);
-  ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0) | setxattr(At(dir, "own.png"), "user.tag", "t", 1, 0), 0);
-  ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06) | SetAcl(At(dir, "named.png"), "access", named(06, 04, 0, 04)) |
-                SetAcl(At(dir, "masked.png"), "access", named(07, 05, 07, 07)) |
-                SetAcl(At(dir, "others.png"), "access", named(06, 06, 07, 04)),
-            0);
-  const auto picture = NoisyPicture(8, 8, 2);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string before = Kept(At(dir, c.name), true);
-    const auto daemon = [&] { return umask(c.mask), As(1)(); };
-    const std::string failure = SaveInChild(daemon, *picture, dir.filePath(c.name));
-    if (failure.empty()) {
-      ExpectPngOf(dir.filePath(c.name), *picture);
-      EXPECT_EQ(Kept(At(dir, c.name)), c.result);
-    } else {
-      EXPECT_NE(failure.find(c.result), std::string::npos) << failure;
-      EXPECT_EQ(Kept(At(dir, c.name), true), before);
+  for (bool chrooted : {false, true}) {
+    QTemporaryDir dir;
+    ASSERT_EQ(chmod(At(dir, "."), 0777), 0);
+    const auto kept = [](mode_t mode, const char* rest = "") { return std::to_string(S_IFREG | mode) + " 1:1" + rest; };
+    const char* const writeProtected = "the file is write-protected for this user (Permission denied), so it was left";
+    // u:: u:daemon:rw- g:: g:id: (daemon unless told) m::rw- o::, with the bits given, as a file before or after.
+    const auto named = [](uint32_t user, uint32_t group, uint32_t daemon, uint32_t others, uint32_t id = 1) {
+      return std::vector<uint32_t>{user << 16 | 0x01u, ~0u, 0x00060002u,          1, group << 16 | 0x04u, ~0u,
+                                   daemon << 16 | 0x08u, id, 0x00060010u,         ~0u, others << 16 | 0x20u, ~0u};
+    };
+    const auto daemons = [&](const char* name, const std::vector<uint32_t>& acl) {
+      Save(Picture(1, 1), dir.filePath(name));
+      return SetAcl(At(dir, name), "access", acl) | chown(At(dir, name), 1, 1) ? "" : Kept(At(dir, name));
+    };
+    const struct {
+      const char* name;
+      mode_t mode;
+      std::string result;         // what the saved file keeps, or the reason of the failure
+      std::vector<uint32_t> acl = {};  // the old file's access control list, if any
+      uid_t owner = 65534, saver = 1;
+      mode_t mask = 022;
+    } cases[] = {{"0640.png", 0640, writeProtected},
+                 {"0664.png", 0664, writeProtected},
+                 {"acl.png", 0660, writeProtected},  // g::rw- o::---
+                 {"0622.png", 0622, "cannot be read (Permission denied)"},  // its attributes, which /proc is needed for
+                 {"0606.png", 0606, kept(0600)},
+                 {"0066.png", 0066, kept(0)},
+                 {"named.png", 0664, daemons("named-after", named(06, 0, 0, 04)), named(06, 04, 0, 04)},
+                 {"users.png", 0664, daemons("users-after", named(06, 0, 0, 04, 100)), named(06, 04, 0, 04, 100)},
+                 {"masked.png", 0777, daemons("masked-after", named(07, 05, 07, 04)), named(07, 05, 07, 07)},
+                 {"others.png", 0664, daemons("others-after", named(06, 04, 07, 04)), named(06, 06, 07, 04)},
+                 {"shut.png", 0666, daemons("shut-after", named(06, 0, 0, 0)), named(06, 0, 0, 06)},
+                 {"bins.png", 0406, std::to_string(S_IFREG | 0406) + " 2:2", {}, 2, 0},  // saved by root
+                 {"own.png", 0644, kept(0644, " user.tag=74"), {}, 1, 1, 0222}};
+    for (const auto& c : cases) {
+      Save(Picture(1, 1), dir.filePath(c.name));
+      ASSERT_EQ(chown(At(dir, c.name), c.owner, c.owner) | chmod(At(dir, c.name), c.mode), 0);
+      ASSERT_EQ(c.acl.empty() ? 0 : SetAcl(At(dir, c.name), "access", c.acl), 0);
     }
+    ASSERT_EQ(setxattr(At(dir, "0606.png"), "security.quorix", "1", 1, 0), 0);
+    ASSERT_EQ(setxattr(At(dir, "0622.png"), "user.x", "1", 1, 0) | setxattr(At(dir, "own.png"), "user.tag", "t", 1, 0), 0);
+    ASSERT_EQ(SetAcl(At(dir, "acl.png"), "access", 0, 06), 0);
+    const auto picture = NoisyPicture(8, 8, 2);
+    // What each user could open the new file for at any step, where it has a name.
+    char* const steps = static_cast<char*>(mmap(nullptr, 4, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    for (const auto& c : cases) {
+      const QString path = chrooted ? "/" + QString(c.name) : dir.filePath(c.name);
+      SCOPED_TRACE(path.toStdString());
+      const std::string before = Kept(At(dir, c.name), true), access = Access(At(dir, c.name));
+      const auto daemon = [&] {
+        duringSave = [&, folder = chrooted ? "/" : dir.path()](std::string_view) {
+          const QString made = QDir(folder).entryList({".save-*"}, QDir::Hidden | QDir::Files).value(0, "none");
+          for (int i = 0; const char can : Access(QFile::encodeName(folder + "/" + made))) steps[i++] |= can;
+          return 0;
+        };
+        return std::strcpy(steps, "000"), umask(c.mask), (!chrooted || Chrooted(At(dir, "."))()) && As(c.saver, true)();
+      };
+      const std::string failure = SaveInChild(daemon, *picture, path);
+      // No user gains access from the old file to the new, nor has more at a step than in the end.
+      for (const std::string now = Access(At(dir, c.name)); const int i : {0, 1, 2})
+        EXPECT_EQ((now[i] & ~access[i] & 3) | (steps[i] & ~now[i] & 3), 0) << access << " " << steps << " " << now;
+      if (failure.empty()) {
+        ExpectPngOf(dir.filePath(c.name), *picture);
+        EXPECT_EQ(Kept(At(dir, c.name)), c.result);
+      } else {
+        EXPECT_NE(failure.find(c.result), std::string::npos) << failure;
+        EXPECT_EQ(Kept(At(dir, c.name), true), before);
+      }
+    }
+    munmap(steps, 4);
   }
 }
 
@@ -664,25 +712,35 @@ TEST(PictureFileTest, OnAFullFileSystemEveryAttributeIsKeptOrTheOldFile) {
             "Could not save the picture to \"" + more.toStdString() + "\": No space left on device");
 }
 
-// FAT through FUSE, mounted by root for all users: another user saves new files and replaces old ones there. FAT keeps
-// no owners, modes or access control lists, so there are none to keep or remove.
-TEST(PictureFileTest, OnFatMountedForAllUsersAnotherUserSaves) {
+// FAT and ext4 through FUSE, mounted by root for all users: another user saves new files and replaces old ones there.
+// FAT keeps no owners, modes or access control lists. fuse2fs, under the umask 0277, makes a file with no write access
+// for its owner and then refuses to open it: the save says so and names the file it left.
+TEST(PictureFileTest, OnFuseFileSystemsMountedForAllUsersAnotherUserSaves) {
   if (getuid() != 0) GTEST_SKIP() << "mounting takes root";
   QTemporaryDir dir;
   ASSERT_EQ(chmod(At(dir, "."), 0755), 0);
-  ASSERT_TRUE(QDir(dir.path()).mkdir("fat"));
-  const QByteArray image = At(dir, "fat.img"), fat = At(dir, "fat");
-  const QByteArray mountFat = "truncate -s 8M " + image + " && mkfs.fat " + image + " >/dev/null && fusefat -o " +
-                              "rw+,allow_other " + image + " " + fat + " >/dev/null 2>&1";
-  if (std::system(mountFat.constData()) != 0) GTEST_SKIP() << "fusefat cannot mount here";
-  const auto unmount = qScopeGuard([&] { umount2(fat, MNT_DETACH); });
-  Save(Picture(1, 1), dir.filePath("fat/old.png"));
   const auto picture = NoisyPicture(8, 8, 6);
-  for (const char* name : {"fat/old.png", "fat/new.png"}) {
-    EXPECT_EQ(SaveInChild(As(1), *picture, dir.filePath(name)), "") << name;
-    ExpectPngOf(dir.filePath(name), *picture);
+  for (const QString kind : {"fat", "ext4"}) {
+    const QByteArray image = At(dir, kind + ".img"), at = At(dir, kind);
+    const QByteArray mount = kind == "fat" ? "mkfs.fat " + image + " >/dev/null && fusefat -o rw+,allow_other "
+                                           : "mkfs.ext4 -q " + image + " && fuse2fs -o allow_other ";
+    if (!QDir(dir.path()).mkdir(kind) ||
+        std::system("truncate -s 8M " + image + " && " + mount + image + " " + at + " >/dev/null 2>&1") != 0)
+      GTEST_SKIP() << "cannot mount " << kind.toStdString();
+    const auto unmount = qScopeGuard([&] { umount2(at, MNT_DETACH); });
+    Save(Picture(1, 1), dir.filePath(kind + "/old.png"));
+    ASSERT_EQ(kind == "fat" ? 0 : chmod(at, 0777) | chmod(at + "/old.png", 0666), 0);  // FAT keeps no modes
+    for (auto [name, mask] : {std::pair{"/old.png", 022}, {"/new.png", 022}, {"/old.png", 0277}, {"/new2.png", 0277}}) {
+      const std::string failure = SaveInChild([&] { return umask(mask), As(1)(); }, *picture, At(dir, kind) + name);
+      const QStringList left = QDir(QFile::decodeName(at)).entryList({".save-*"}, QDir::Hidden | QDir::Files);
+      const std::string made = left.value(0).toStdString() + "\" beside it was made with mode 0400, and the file "
+                               "system then refused to open it for writing (Permission denied); it was left there";
+      EXPECT_EQ(left.size(), kind == "ext4" && mask == 0277) << name << " under " << mask;
+      EXPECT_TRUE(left.isEmpty() ? failure.empty() : failure.ends_with(made)) << failure;
+      if (failure.empty()) ExpectPngOf(QFile::decodeName(at + name), *picture);
+      for (const QString& file : left) QFile::remove(QFile::decodeName(at + "/") + file);
+    }
   }
-  EXPECT_EQ(Entries(dir.filePath("fat")), QStringList({"new.png", "old.png"}));
 }
 
 // A save killed on its way leaves the old file or the whole new one, and, killed while writing (by SIGXFSZ at a
